@@ -1,0 +1,89 @@
+#include "app/command_line.h"
+
+#include "app/debug_log.h"
+#include "app/strings.h"
+
+namespace kestrel {
+namespace {
+
+void AddUninstalls(std::string& line, std::vector<Action>& actions, DebugLog& log) {
+    // These removals are exact (case-sensitive) and change the line for the later tests.
+    line = ReplaceAll(line, "/fixbrowsers", "");
+    line = ReplaceAll(line, "/auto", "");
+    line = ReplaceAll(line, "/update", "");
+    line = Trim(line);
+    for (const std::string& piece : Split(LCase(line), "/")) {
+        if (piece.compare(0, 2, "u=") != 0) {
+            continue;
+        }
+        std::string definition = ReplaceAll(piece, "u=", "");
+        if (Trim(definition).empty()) {
+            log.Print("CommandLine: ignored a /u= switch without a definition (it would match "
+                      "every installed application)");
+            continue;
+        }
+        actions.push_back({ActionKind::kUninstall, definition});
+    }
+}
+
+}  // namespace
+
+std::vector<Action> ParseCommandLine(const std::string& commandLine, DebugLog& log) {
+    std::vector<Action> actions;
+    if (commandLine.empty()) {
+        actions.push_back({ActionKind::kShowMainWindow, ""});
+        actions.push_back({ActionKind::kRemoveOldExe, ""});
+        return actions;
+    }
+    std::string line = commandLine;
+    if (ContainsNoCase(line, "/update")) {
+        actions.push_back({ActionKind::kUpdate, ""});
+    }
+    if (ContainsNoCase(line, "/getconfig=")) {
+        actions.push_back(
+            {ActionKind::kGetConfig, Trim(ReplaceAllNoCase(line, "/getconfig=", ""))});
+        return actions;
+    }
+    if (ContainsNoCase(line, "/getdefs=")) {
+        actions.push_back({ActionKind::kGetDefs, Trim(ReplaceAllNoCase(line, "/getdefs=", ""))});
+        return actions;
+    }
+    if (ContainsNoCase(line, "/auto")) {
+        actions.push_back({ActionKind::kAutoRun, ""});
+    }
+    if (ContainsNoCase(line, "/u=")) {
+        AddUninstalls(line, actions, log);
+    }
+    if (ContainsNoCase(line, "/fixbrowsers")) {
+        actions.push_back({ActionKind::kFixBrowsers, ""});
+    }
+    if (ContainsNoCase(line, "/sendreport")) {
+        actions.push_back({ActionKind::kSendReport, ""});
+    }
+    if (ContainsNoCase(line, "/logreport")) {
+        actions.push_back({ActionKind::kLogReport, ""});
+    }
+    actions.push_back({ActionKind::kRemoveOldExe, ""});
+    return actions;
+}
+
+std::string CommandArgumentsOf(const std::string& full) {
+    size_t i = 0;
+    while (i < full.size() && (full[i] == ' ' || full[i] == '\t')) {
+        ++i;
+    }
+    if (i < full.size() && full[i] == '"') {
+        size_t close = full.find('"', i + 1);
+        i = close == std::string::npos ? full.size() : close + 1;
+    } else {
+        while (i < full.size() && full[i] != ' ' && full[i] != '\t') {
+            ++i;
+        }
+    }
+    while (i < full.size() && (full[i] == ' ' || full[i] == '\t')) {
+        ++i;
+    }
+    return full.substr(i);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,42 @@
+#pragma once
+// The program-wide values, made once at start and handed down by reference. There are no
+// other mutable globals.
+
+#include <string>
+
+#include "app/debug_log.h"
+#include "os/ports.h"
+#include "platform/fs_redirection.h"
+
+namespace kestrel {
+
+struct DefinitionPaths {
+    std::string blacklist;          // "Kestrel.txt"
+    std::string whitelist;          // "Kestrel_Whitelist.txt"
+    std::string regValues;          // "Kestrel_RegValues.txt"
+    std::string regKeys;            // "Kestrel_RegKeys.txt"
+    std::string runValues;          // "Kestrel_RunValues.txt"
+    std::string fileSystemObjects;  // "Kestrel_FileSystemObjects.txt"
+    std::string startMenuFolders;   // "Kestrel_StartMenuFolders.txt"
+};
+
+class Context {
+public:
+    explicit Context(os::Ports ports);
+    Context(const Context&) = delete;
+    Context& operator=(const Context&) = delete;
+
+    os::Ports os;
+    DebugLog debug;
+    FsRedirection redirection;
+
+    std::string settingsFile;  // the INI file, fixed by InitAppSettings
+    bool debugFileOn = false;
+    std::string debugFile;
+
+    DefinitionPaths definitions;
+    std::string systemDrive;  // e.g. "C:"
+    std::string runLog;       // the in-memory log of this run
+};
+
+}  // namespace kestrel

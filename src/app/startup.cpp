@@ -1,0 +1,107 @@
+#include "app/startup.h"
+
+#include "app/command_line.h"
+#include "app/context.h"
+#include "app/program_actions.h"
+#include "app/run_log.h"
+#include "app/settings.h"
+#include "platform/file_tests.h"
+#include "platform/special_folders.h"
+
+namespace kestrel {
+namespace {
+
+// Main runs in continue-on-error mode: a failing step is skipped and nothing is reported.
+template <class F>
+void Step(F&& step) {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+void SetDefinitionPaths(Context& ctx) {
+    const std::string app = AppPath(ctx);
+    ctx.definitions.blacklist = app + "Kestrel.txt";
+    ctx.definitions.whitelist = app + "Kestrel_Whitelist.txt";
+    ctx.definitions.regValues = app + "Kestrel_RegValues.txt";
+    ctx.definitions.regKeys = app + "Kestrel_RegKeys.txt";
+    ctx.definitions.runValues = app + "Kestrel_RunValues.txt";
+    ctx.definitions.fileSystemObjects = app + "Kestrel_FileSystemObjects.txt";
+    ctx.definitions.startMenuFolders = app + "Kestrel_StartMenuFolders.txt";
+}
+
+void MigrateOldBlacklist(Context& ctx) {
+    const std::string old = AppPath(ctx) + "UninstallApps.txt";
+    if (DoesFileExist(ctx, old)) {
+        // Fails, and leaves both files, when the new list already exists.
+        RedirectionOff off(ctx.redirection);
+        (void)ctx.os.files.Move(old, ctx.definitions.blacklist);
+    }
+}
+
+void RunAction(Context& ctx, ProgramActions& actions, const Action& action) {
+    switch (action.kind) {
+        case ActionKind::kUpdate:
+            actions.Update();
+            break;
+        case ActionKind::kGetConfig:
+            actions.GetConfig(action.argument);
+            break;
+        case ActionKind::kGetDefs:
+            actions.GetDefs(action.argument);
+            break;
+        case ActionKind::kAutoRun:
+            actions.AutoRun();
+            break;
+        case ActionKind::kUninstall:
+            actions.UninstallFromCommandLine(action.argument);
+            break;
+        case ActionKind::kFixBrowsers:
+            actions.FixBrowsers();
+            break;
+        case ActionKind::kSendReport:
+            actions.SendReport();
+            break;
+        case ActionKind::kLogReport:
+            actions.LogReport();
+            break;
+        case ActionKind::kShowMainWindow:
+            actions.ShowMainWindow();
+            break;
+        case ActionKind::kRemoveOldExe:
+            RemoveOldProgramCopy(ctx);
+            break;
+    }
+}
+
+}  // namespace
+
+void PrepareProgram(Context& ctx) {
+    Step([&] { ctx.redirection.SetAllowed(true); });
+    Step([&] { InitAppSettings(ctx, true, true, false); });
+    Step([&] { ctx.systemDrive = GetSpecialFolderPath(ctx, kCsidlWindows).substr(0, 2); });
+    Step([&] { SetDefinitionPaths(ctx); });
+    Step([&] { MigrateOldBlacklist(ctx); });
+    Step([&] { StartRunLog(ctx); });
+}
+
+void RemoveOldProgramCopy(Context& ctx) {
+    const std::string old = AppPath(ctx) + ProgramName(ctx) + "_old.exe";
+    if (DoesFileExist(ctx, old)) {
+        RedirectionOff off(ctx.redirection);
+        (void)ctx.os.files.Delete(old);
+    }
+}
+
+int Main(Context& ctx, ProgramActions& actions) {
+    PrepareProgram(ctx);
+    std::vector<Action> plan;
+    Step([&] { plan = ParseCommandLine(CommandArgumentsOf(ctx.os.env.CommandLine()), ctx.debug); });
+    for (const Action& action : plan) {
+        Step([&] { RunAction(ctx, actions, action); });
+    }
+    return 0;
+}
+
+}  // namespace kestrel

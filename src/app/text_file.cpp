@@ -1,0 +1,120 @@
+#include "app/text_file.h"
+
+#include "app/context.h"
+#include "app/strings.h"
+#include "app/strip.h"
+#include "platform/file_tests.h"
+
+namespace kestrel {
+namespace {
+
+bool EnsureFolder(Context& ctx, const std::string& folder, bool quiet) {
+    if (DoesDirExist(ctx, folder)) {
+        return true;
+    }
+    {
+        RedirectionOff off(ctx.redirection);
+        (void)ctx.os.files.CreateFolderTree(folder);
+    }
+    if (DoesDirExist(ctx, folder)) {
+        return true;
+    }
+    if (MakeFolderPath(ctx, folder + "\\")) {
+        return true;
+    }
+    if (!quiet) {
+        ctx.debug.Print("SaveTextToFile - Directory does not exist / Cannot create directory:  ");
+        ctx.debug.Print("\t" + folder);
+    }
+    return false;
+}
+
+bool ReplaceWhole(Context& ctx, const std::string& file, const std::string& bytes,
+                  uint32_t& error) {
+    const std::string temp = file + ".~tmp";
+    error = ctx.os.files.Write(temp, bytes, os::WriteMode::kTruncate);
+    if (error == 0) {
+        error = ctx.os.files.Replace(temp, file);
+    }
+    if (error != 0) {
+        (void)ctx.os.files.Delete(temp);
+        return false;
+    }
+    return true;
+}
+
+bool HoldsLine(Context& ctx, const std::string& file, const std::string& text, uint32_t& error) {
+    // Opening for append creates the file when it is missing.
+    error = ctx.os.files.Write(file, "", os::WriteMode::kAppend);
+    if (error != 0) {
+        return false;
+    }
+    std::string content;
+    error = ctx.os.files.ReadAll(file, content);
+    if (error != 0) {
+        return false;
+    }
+    const std::string wanted = LCase(text);
+    for (const std::string& line : SplitLines(content)) {
+        if (LCase(line) == wanted) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Save(Context& ctx, const std::string& file, const std::string& text, bool overwrite,
+          bool noDuplicates, bool quiet) {
+    const std::string folder = StripNameFromPathQuiet(file);
+    if (!EnsureFolder(ctx, folder, quiet)) {
+        return false;
+    }
+    RedirectionOff off(ctx.redirection);
+    const std::string bytes = text + "\r\n";
+    uint32_t error = 0;
+    bool written = false;
+    if (overwrite) {
+        written = ReplaceWhole(ctx, file, bytes, error);
+    } else {
+        if (noDuplicates && HoldsLine(ctx, file, text, error)) {
+            return true;
+        }
+        if (error == 0) {
+            error = ctx.os.files.Write(file, bytes, os::WriteMode::kAppend);
+            written = error == 0;
+        }
+    }
+    if (!written && !quiet) {
+        ctx.debug.Error("CommonModule\\SaveTextToFile VB ERROR: ", FileError(error),
+                        {"\tbOverwrite=" + ToText(overwrite) + " \\ " +
+                             "bNoDuplicates=" + ToText(noDuplicates),
+                         "\t" + file});
+    }
+    return written;
+}
+
+}  // namespace
+
+bool SaveTextToFile(Context& ctx, const std::string& file, const std::string& text,
+                    bool overwrite, bool noDuplicates) {
+    try {
+        return Save(ctx, file, text, overwrite, noDuplicates, false);
+    } catch (const std::exception& e) {
+        ctx.debug.Error("CommonModule\\SaveTextToFile VB ERROR: ", ExceptionError(e),
+                        {"\tbOverwrite=" + ToText(overwrite) + " \\ " +
+                             "bNoDuplicates=" + ToText(noDuplicates),
+                         "\t" + file});
+        return false;
+    }
+}
+
+bool AppendDebugLine(Context& ctx, const std::string& file, const std::string& text,
+                     bool overwrite, bool noDuplicates) {
+    try {
+        return Save(ctx, file, text, overwrite, noDuplicates, true);
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,22 @@
+#include "app/win32/composition_root.h"
+
+#include "app/command_runner.h"
+#include "app/context.h"
+#include "app/startup.h"
+#include "os/win32/win32_ports.h"
+
+namespace kestrel {
+
+int RunKestrel() {
+    auto env = os::win32::MakeEnvironment();
+    auto files = os::win32::MakeFileSystem();
+    auto ini = os::win32::MakeProfileStrings();
+    auto debugOut = os::win32::MakeDebugOutput();
+    auto clock = os::win32::MakeClock();
+    auto wow64 = os::win32::MakeWow64Redirection();
+    Context ctx(os::Ports{*env, *files, *ini, *debugOut, *clock, *wow64});
+    CommandRunner runner(ctx);
+    return Main(ctx, runner);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,127 @@
+#include "net/ascii85.h"
+
+#include <cstdint>
+
+namespace kestrel {
+namespace {
+
+void EncodeGroup(uint32_t value, char digits[5]) {
+    for (int i = 4; i >= 0; --i) {
+        digits[i] = static_cast<char>('!' + value % 85);
+        value /= 85;
+    }
+}
+
+}  // namespace
+
+std::string EncodeAscii85(std::string_view bytes, bool delimiters) {
+    std::string out;
+    out.reserve(bytes.size() / 4 * 5 + 9);
+    if (delimiters) {
+        out += "<~";
+    }
+    size_t i = 0;
+    for (; i + 4 <= bytes.size(); i += 4) {
+        uint32_t value = 0;
+        for (size_t k = 0; k < 4; ++k) {
+            value = (value << 8) | static_cast<unsigned char>(bytes[i + k]);
+        }
+        if (value == 0) {
+            out += 'z';
+            continue;
+        }
+        char digits[5];
+        EncodeGroup(value, digits);
+        out.append(digits, 5);
+    }
+    const size_t rest = bytes.size() - i;
+    if (rest > 0) {
+        uint32_t value = 0;
+        for (size_t k = 0; k < 4; ++k) {
+            unsigned char b = k < rest ? static_cast<unsigned char>(bytes[i + k]) : 0;
+            value = (value << 8) | b;
+        }
+        char digits[5];
+        EncodeGroup(value, digits);
+        out.append(digits, rest + 1);
+    }
+    out += "~>";
+    return out;
+}
+
+std::optional<std::string> DecodeAscii85Bytes(std::string_view text) {
+    size_t start = 0;
+    if (!text.empty() && text[0] == '<') {
+        if (text.size() < 2 || text[1] != '~') {
+            return std::nullopt;
+        }
+        start = 2;
+    }
+    // First pass: check the text and find where the data end.
+    size_t digits = 0;
+    size_t end = std::string_view::npos;
+    for (size_t i = start; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= '!' && c <= 'u') {
+            ++digits;
+        } else if (c == 'z') {
+            if (digits % 5 != 0) {
+                return std::nullopt;
+            }
+            digits += 5;
+        } else if (c == '~') {
+            if (i + 1 >= text.size() || text[i + 1] != '>') {
+                return std::nullopt;
+            }
+            end = i;
+            break;
+        } else if (c > 'u') {
+            return std::nullopt;
+        }
+    }
+    if (end == std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::string out;
+    out.reserve(digits / 5 * 4 + 3);
+    uint64_t value = 0;
+    int count = 0;
+    auto flush = [&out](uint64_t v, int bytes) {
+        for (int k = 0; k < bytes; ++k) {
+            out += static_cast<char>((v >> (24 - 8 * k)) & 0xFF);
+        }
+    };
+    for (size_t i = start; i < end; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == 'z') {
+            out.append(4, '\0');
+        } else if (c >= '!' && c <= 'u') {
+            value = value * 85 + (c - '!');
+            if (++count == 5) {
+                if (value > 0xFFFFFFFFu) {
+                    return std::nullopt;
+                }
+                flush(value, 4);
+                value = 0;
+                count = 0;
+            }
+        }
+    }
+    if (count > 1) {
+        for (int k = count; k < 5; ++k) {
+            value = value * 85 + 84;
+        }
+        if (value > 0xFFFFFFFFu) {
+            return std::nullopt;
+        }
+        flush(value, count - 1);
+    }
+    return out;
+}
+
+std::string DecodeAscii85(std::string_view text) {
+    std::optional<std::string> bytes = DecodeAscii85Bytes(text);
+    return bytes ? *bytes : std::string();
+}
+
+}  // namespace kestrel

@@ -1,0 +1,591 @@
+#include "os/fake/fake_file_system.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "app/strings.h"
+
+namespace kestrel::os::fake {
+namespace {
+
+constexpr uint32_t kFileNotFound = 2;
+constexpr uint32_t kPathNotFound = 3;
+constexpr uint32_t kAccessDenied = 5;
+constexpr uint32_t kSharingViolation = 32;
+constexpr uint32_t kFileExists = 80;
+constexpr uint32_t kInvalidName = 123;
+constexpr uint32_t kDirNotEmpty = 145;
+constexpr uint32_t kAlreadyExists = 183;
+
+bool ValidName(const std::string& name) {
+    if (name.empty()) {
+        return false;
+    }
+    for (char c : name) {
+        if (c == '<' || c == '>' || c == ':' || c == '"' || c == '|' || c == '?' || c == '*' ||
+            (static_cast<unsigned char>(c) < 32)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    std::string p = LCase(pattern == "*.*" ? std::string("*") : pattern);
+    std::string n = LCase(name);
+    // A trailing ".*" also matches names without an extension, as Windows does.
+    if (p.size() >= 2 && p.compare(p.size() - 2, 2, ".*") == 0 && n.find('.') == std::string::npos) {
+        p.erase(p.size() - 2);
+    }
+    size_t pi = 0, ni = 0, star = std::string::npos, mark = 0;
+    while (ni < n.size()) {
+        if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
+            ++pi;
+            ++ni;
+        } else if (pi < p.size() && p[pi] == '*') {
+            star = pi++;
+            mark = ni;
+        } else if (star != std::string::npos) {
+            pi = star + 1;
+            ni = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '*') {
+        ++pi;
+    }
+    return pi == p.size();
+}
+
+FakeFileSystem::FakeFileSystem() = default;
+
+std::optional<std::string> FakeFileSystem::Normalize(const std::string& raw, std::string* display) {
+    std::string path = ReplaceAll(raw, "/", "\\");
+    if (StartsWith(path, "\\\\?\\UNC\\")) {
+        path = "\\\\" + path.substr(8);
+    } else if (StartsWith(path, "\\\\?\\")) {
+        path = path.substr(4);
+    }
+    std::string root;
+    std::string rest;
+    if (path.size() >= 2 && path[1] == ':') {
+        if (!std::isalpha(static_cast<unsigned char>(path[0]))) {
+            return std::nullopt;
+        }
+        if (path.size() > 2 && path[2] != '\\') {
+            return std::nullopt;  // "C:dir" is relative to the drive's current folder
+        }
+        root = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])))) + ":";
+        rest = path.size() > 3 ? path.substr(3) : "";
+    } else if (StartsWith(path, "\\\\")) {
+        std::vector<std::string> parts = Split(path.substr(2), "\\");
+        if (parts.size() < 2 || parts[0].empty() || parts[1].empty()) {
+            return std::nullopt;
+        }
+        root = "\\\\" + parts[0] + "\\" + parts[1];
+        parts.erase(parts.begin(), parts.begin() + 2);
+        rest = Join(parts, "\\");
+    } else {
+        return std::nullopt;
+    }
+    std::vector<std::string> out;
+    for (const std::string& part : Split(rest, "\\")) {
+        if (part.empty() || part == ".") {
+            continue;
+        }
+        if (part == "..") {
+            if (!out.empty()) {
+                out.pop_back();
+            }
+            continue;
+        }
+        // Windows drops trailing dots and blanks of a name.
+        std::string name = part;
+        while (!name.empty() && (name.back() == '.' || name.back() == ' ')) {
+            name.pop_back();
+        }
+        if (!ValidName(name)) {
+            return std::nullopt;
+        }
+        out.push_back(name);
+    }
+    std::string shown = root;
+    for (const std::string& part : out) {
+        shown += "\\" + part;
+    }
+    if (display != nullptr) {
+        *display = shown;
+    }
+    return LCase(shown);
+}
+
+bool FakeFileSystem::IsRoot(const std::string& key) const {
+    if (key.size() == 2 && key[1] == ':') {
+        return true;
+    }
+    return StartsWith(key, "\\\\") && std::count(key.begin() + 2, key.end(), '\\') == 1;
+}
+
+std::string FakeFileSystem::Parent(const std::string& key) const {
+    if (IsRoot(key)) {
+        return {};
+    }
+    return key.substr(0, key.rfind('\\'));
+}
+
+const FakeFileSystem::Node* FakeFileSystem::Find(const std::string& path) const {
+    std::optional<std::string> key = Normalize(path, nullptr);
+    if (!key) {
+        return nullptr;
+    }
+    auto it = m_nodes.find(*key);
+    return it == m_nodes.end() ? nullptr : &it->second;
+}
+
+FakeFileSystem::Node* FakeFileSystem::Find(const std::string& path) {
+    return const_cast<Node*>(static_cast<const FakeFileSystem*>(this)->Find(path));
+}
+
+uint32_t FakeFileSystem::ParentError(const std::string& key) const {
+    std::string parent = Parent(key);
+    if (parent.empty()) {
+        return kPathNotFound;
+    }
+    auto it = m_nodes.find(parent);
+    if (it == m_nodes.end() || !it->second.folder) {
+        return kPathNotFound;
+    }
+    return 0;
+}
+
+void FakeFileSystem::AddDrive(const std::string& root) {
+    std::string display;
+    std::optional<std::string> key = Normalize(root, &display);
+    if (key) {
+        Node& node = m_nodes[*key];
+        node.path = display;
+        node.folder = true;
+        node.attributes = attr::kDirectory;
+    }
+}
+
+void FakeFileSystem::AddFolder(const std::string& path) {
+    std::string display;
+    std::optional<std::string> key = Normalize(path, &display);
+    if (!key) {
+        return;
+    }
+    std::vector<std::string> chain;
+    for (std::string k = *key; !k.empty(); k = Parent(k)) {
+        chain.push_back(k);
+        if (IsRoot(k)) {
+            break;
+        }
+    }
+    std::reverse(chain.begin(), chain.end());
+    for (const std::string& k : chain) {
+        if (m_nodes.count(k) == 0) {
+            Node node;
+            node.path = display.substr(0, k.size());
+            node.folder = true;
+            node.attributes = attr::kDirectory;
+            node.creationTime = node.lastWriteTime = Tick();
+            m_nodes[k] = node;
+        }
+    }
+}
+
+void FakeFileSystem::AddFile(const std::string& path, const std::string& content,
+                             uint32_t attributes) {
+    std::string display;
+    std::optional<std::string> key = Normalize(path, &display);
+    if (!key) {
+        return;
+    }
+    AddFolder(display.substr(0, display.rfind('\\')));
+    Node node;
+    node.path = display;
+    node.attributes = attributes;
+    node.content = content;
+    node.creationTime = node.lastWriteTime = Tick();
+    m_nodes[*key] = node;
+}
+
+bool FakeFileSystem::Exists(const std::string& path) const {
+    return Find(path) != nullptr;
+}
+
+bool FakeFileSystem::IsFolder(const std::string& path) const {
+    const Node* node = Find(path);
+    return node != nullptr && node->folder;
+}
+
+std::optional<std::string> FakeFileSystem::Content(const std::string& path) const {
+    const Node* node = Find(path);
+    if (node == nullptr || node->folder) {
+        return std::nullopt;
+    }
+    return node->content;
+}
+
+void FakeFileSystem::SetLocked(const std::string& path, bool locked) {
+    if (Node* node = Find(path)) {
+        node->locked = locked;
+    }
+}
+
+void FakeFileSystem::FailWrites(uint32_t error, size_t keepBytes) {
+    m_failError = error;
+    m_failKeep = keepBytes;
+}
+
+std::vector<std::string> FakeFileSystem::AllPaths() const {
+    std::vector<std::string> paths;
+    for (const auto& [key, node] : m_nodes) {
+        paths.push_back(node.path);
+    }
+    return paths;
+}
+
+int32_t FakeFileSystem::OpenFileExist(const std::string& path) {
+    const Node* node = Find(path);
+    return node != nullptr && !node->folder ? 1 : -1;
+}
+
+bool FakeFileSystem::OpenForReading(const std::string& path) {
+    const Node* node = Find(path);
+    return node != nullptr && !node->folder;
+}
+
+uint32_t FakeFileSystem::Attributes(const std::string& path, uint32_t* error) {
+    std::optional<std::string> key = Normalize(path, nullptr);
+    uint32_t err = 0;
+    if (!key) {
+        err = kInvalidName;
+    } else if (auto it = m_nodes.find(*key); it != m_nodes.end()) {
+        return it->second.attributes;
+    } else {
+        err = ParentError(*key) != 0 ? kPathNotFound : kFileNotFound;
+    }
+    if (error != nullptr) {
+        *error = err;
+    }
+    return kInvalidAttributes;
+}
+
+uint32_t FakeFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+    Node* node = Find(path);
+    if (node == nullptr) {
+        return kFileNotFound;
+    }
+    uint32_t keep = node->attributes & (attr::kDirectory | attr::kReparsePoint);
+    uint32_t set = attributes & ~(attr::kDirectory | attr::kNormal);
+    node->attributes = keep | set;
+    if (node->attributes == 0) {
+        node->attributes = attr::kNormal;
+    }
+    return 0;
+}
+
+uint32_t FakeFileSystem::CreateFolder(const std::string& path) {
+    std::string display;
+    std::optional<std::string> key = Normalize(path, &display);
+    if (!key) {
+        return kInvalidName;
+    }
+    if (m_nodes.count(*key) != 0) {
+        return kAlreadyExists;
+    }
+    if (uint32_t err = ParentError(*key)) {
+        return err;
+    }
+    Node node;
+    node.path = display;
+    node.folder = true;
+    node.attributes = attr::kDirectory;
+    node.creationTime = node.lastWriteTime = Tick();
+    m_nodes[*key] = node;
+    return 0;
+}
+
+uint32_t FakeFileSystem::CreateFolderTree(const std::string& path) {
+    std::string display;
+    std::optional<std::string> key = Normalize(path, &display);
+    if (!key) {
+        return kInvalidName;
+    }
+    if (auto it = m_nodes.find(*key); it != m_nodes.end()) {
+        return it->second.folder ? kAlreadyExists : kFileExists;
+    }
+    std::vector<std::string> chain;
+    for (std::string k = *key; !k.empty() && !IsRoot(k); k = Parent(k)) {
+        chain.push_back(k);
+    }
+    std::string root = chain.empty() ? *key : Parent(chain.back());
+    if (m_nodes.count(root) == 0) {
+        return kPathNotFound;  // no such drive or share
+    }
+    std::reverse(chain.begin(), chain.end());
+    for (const std::string& k : chain) {
+        auto it = m_nodes.find(k);
+        if (it != m_nodes.end()) {
+            if (!it->second.folder) {
+                return kPathNotFound;
+            }
+            continue;
+        }
+        if (uint32_t err = CreateFolder(display.substr(0, k.size()))) {
+            return err;
+        }
+    }
+    return 0;
+}
+
+bool FakeFileSystem::MakeSurePathExists(const std::string& path) {
+    size_t cut = path.rfind('\\');
+    if (cut == std::string::npos) {
+        return false;
+    }
+    std::string folder = path.substr(0, cut);
+    std::optional<std::string> key = Normalize(folder, nullptr);
+    if (!key) {
+        return false;
+    }
+    if (IsRoot(*key)) {
+        return m_nodes.count(*key) != 0;
+    }
+    uint32_t err = CreateFolderTree(folder);
+    return err == 0 || (err == kAlreadyExists);
+}
+
+uint32_t FakeFileSystem::ReadAll(const std::string& path, std::string& bytes) {
+    std::optional<std::string> key = Normalize(path, nullptr);
+    if (!key) {
+        return kInvalidName;
+    }
+    auto it = m_nodes.find(*key);
+    if (it == m_nodes.end()) {
+        return ParentError(*key) != 0 ? kPathNotFound : kFileNotFound;
+    }
+    if (it->second.folder) {
+        return kAccessDenied;
+    }
+    bytes = it->second.content;
+    return 0;
+}
+
+uint32_t FakeFileSystem::Write(const std::string& path, const std::string& bytes,
+                               WriteMode mode) {
+    std::string display;
+    std::optional<std::string> key = Normalize(path, &display);
+    if (!key) {
+        return kInvalidName;
+    }
+    auto it = m_nodes.find(*key);
+    if (it != m_nodes.end()) {
+        Node& node = it->second;
+        if (node.folder || (node.attributes & attr::kReadOnly) != 0) {
+            return kAccessDenied;
+        }
+        if (node.locked) {
+            return kSharingViolation;
+        }
+        if (mode == WriteMode::kCreateNew) {
+            return kFileExists;
+        }
+    } else if (uint32_t err = ParentError(*key)) {
+        return err;
+    }
+    ++writeCount;
+    Node& node = m_nodes[*key];
+    if (node.path.empty()) {
+        node.path = display;
+        node.attributes = attr::kArchive;
+        node.creationTime = Tick();
+    }
+    if (mode != WriteMode::kAppend) {
+        node.content.clear();
+    }
+    node.lastWriteTime = Tick();
+    if (m_failError != 0) {
+        node.content += bytes.substr(0, std::min(m_failKeep, bytes.size()));
+        return m_failError;
+    }
+    node.content += bytes;
+    return 0;
+}
+
+void FakeFileSystem::MoveTree(const std::string& from, const std::string& to,
+                              const std::string& display) {
+    std::vector<std::pair<std::string, Node>> moved;
+    for (auto it = m_nodes.begin(); it != m_nodes.end();) {
+        if (it->first == from || StartsWith(it->first, from + "\\")) {
+            Node node = it->second;
+            std::string suffix = it->first.substr(from.size());
+            node.path = display + node.path.substr(from.size());
+            moved.emplace_back(to + suffix, node);
+            it = m_nodes.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (auto& [k, node] : moved) {
+        m_nodes[k] = node;
+    }
+}
+
+uint32_t FakeFileSystem::Replace(const std::string& source, const std::string& target) {
+    std::string display;
+    std::optional<std::string> from = Normalize(source, nullptr);
+    std::optional<std::string> to = Normalize(target, &display);
+    if (!from || !to) {
+        return kInvalidName;
+    }
+    auto src = m_nodes.find(*from);
+    if (src == m_nodes.end()) {
+        return kFileNotFound;
+    }
+    if (src->second.locked) {
+        return kSharingViolation;
+    }
+    if (auto dst = m_nodes.find(*to); dst != m_nodes.end()) {
+        if (dst->second.folder || (dst->second.attributes & attr::kReadOnly) != 0) {
+            return kAccessDenied;
+        }
+        if (dst->second.locked) {
+            return kSharingViolation;
+        }
+        if (*from == *to) {
+            return 0;
+        }
+        m_nodes.erase(dst);
+    } else if (uint32_t err = ParentError(*to)) {
+        return err;
+    }
+    MoveTree(*from, *to, display);
+    return 0;
+}
+
+uint32_t FakeFileSystem::Move(const std::string& source, const std::string& target) {
+    std::string display;
+    std::optional<std::string> from = Normalize(source, nullptr);
+    std::optional<std::string> to = Normalize(target, &display);
+    if (!from || !to) {
+        return kInvalidName;
+    }
+    auto src = m_nodes.find(*from);
+    if (src == m_nodes.end()) {
+        return ParentError(*from) != 0 ? kPathNotFound : kFileNotFound;
+    }
+    if (src->second.locked) {
+        return kSharingViolation;
+    }
+    if (m_nodes.count(*to) != 0 && *from != *to) {
+        return kAlreadyExists;
+    }
+    if (uint32_t err = ParentError(*to)) {
+        return err;
+    }
+    if (StartsWith(*to, *from + "\\")) {
+        return kAccessDenied;
+    }
+    MoveTree(*from, *to, display);
+    return 0;
+}
+
+uint32_t FakeFileSystem::Delete(const std::string& path) {
+    std::optional<std::string> key = Normalize(path, nullptr);
+    if (!key) {
+        return kInvalidName;
+    }
+    auto it = m_nodes.find(*key);
+    if (it == m_nodes.end()) {
+        return ParentError(*key) != 0 ? kPathNotFound : kFileNotFound;
+    }
+    if (it->second.folder || (it->second.attributes & attr::kReadOnly) != 0) {
+        return kAccessDenied;
+    }
+    if (it->second.locked) {
+        return kSharingViolation;
+    }
+    m_nodes.erase(it);
+    return 0;
+}
+
+uint32_t FakeFileSystem::RemoveFolder(const std::string& path) {
+    std::optional<std::string> key = Normalize(path, nullptr);
+    if (!key) {
+        return kInvalidName;
+    }
+    auto it = m_nodes.find(*key);
+    if (it == m_nodes.end()) {
+        return kFileNotFound;
+    }
+    if (!it->second.folder || IsRoot(*key)) {
+        return it->second.folder ? kAccessDenied : 267;  // ERROR_DIRECTORY
+    }
+    if ((it->second.attributes & attr::kReadOnly) != 0) {
+        return kAccessDenied;
+    }
+    for (const auto& [k, node] : m_nodes) {
+        if (StartsWith(k, *key + "\\")) {
+            return kDirNotEmpty;
+        }
+    }
+    m_nodes.erase(it);
+    return 0;
+}
+
+uint32_t FakeFileSystem::List(const std::string& pattern, std::vector<DirEntry>& entries) {
+    std::string p = ReplaceAll(pattern, "/", "\\");
+    size_t cut = p.rfind('\\');
+    if (cut == std::string::npos) {
+        return kPathNotFound;
+    }
+    std::string mask = p.substr(cut + 1);
+    std::optional<std::string> folder = Normalize(p.substr(0, cut + 1), nullptr);
+    if (!folder) {
+        return kPathNotFound;
+    }
+    auto dir = m_nodes.find(*folder);
+    if (dir == m_nodes.end() || !dir->second.folder) {
+        return kPathNotFound;
+    }
+    if (mask.empty()) {
+        return kFileNotFound;
+    }
+    size_t before = entries.size();
+    if (!IsRoot(*folder)) {
+        for (const char* dot : {".", ".."}) {
+            if (WildcardMatch(mask, dot)) {
+                DirEntry e;
+                e.name = dot;
+                e.attributes = attr::kDirectory;
+                entries.push_back(e);
+            }
+        }
+    }
+    for (const auto& [k, node] : m_nodes) {
+        if (k.size() <= folder->size() + 1 || !StartsWith(k, *folder + "\\") ||
+            k.find('\\', folder->size() + 1) != std::string::npos) {
+            continue;
+        }
+        std::string name = node.path.substr(node.path.rfind('\\') + 1);
+        if (!WildcardMatch(mask, name)) {
+            continue;
+        }
+        DirEntry e;
+        e.name = name;
+        e.attributes = node.attributes;
+        e.size = node.content.size();
+        e.creationTime = node.creationTime;
+        e.lastWriteTime = node.lastWriteTime;
+        entries.push_back(e);
+    }
+    return entries.size() > before ? 0 : kFileNotFound;
+}
+
+}  // namespace kestrel::os::fake

@@ -1,0 +1,78 @@
+#pragma once
+// Port: files and folders, at the level of the Win32 calls the program makes. Paths are
+// 8-bit text in the system code page; results are Win32 error numbers (0 success).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kestrel::os {
+
+inline constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
+
+namespace attr {
+inline constexpr uint32_t kReadOnly = 0x1;
+inline constexpr uint32_t kHidden = 0x2;
+inline constexpr uint32_t kSystem = 0x4;
+inline constexpr uint32_t kDirectory = 0x10;
+inline constexpr uint32_t kArchive = 0x20;
+inline constexpr uint32_t kNormal = 0x80;
+inline constexpr uint32_t kReparsePoint = 0x400;
+}  // namespace attr
+
+struct DirEntry {
+    std::string name;  // the name alone, as the folder spells it
+    uint32_t attributes = 0;
+    uint64_t size = 0;
+    int64_t creationTime = 0;  // FILETIME ticks (100 ns since 1601)
+    int64_t lastWriteTime = 0;
+};
+
+enum class WriteMode {
+    kTruncate,  // create or empty the file, then write
+    kAppend,    // create when missing, write at the end
+    kCreateNew  // fail with 80 when the file exists
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // OpenFile(path, OF_EXIST): the answer of OpenFile, -1 (HFILE_ERROR) when the path cannot
+    // be opened as a file. Folders give -1.
+    virtual int32_t OpenFileExist(const std::string& path) = 0;
+
+    // CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING) and close again; the
+    // path is used as given, so callers pass the "\\?\" forms themselves.
+    virtual bool OpenForReading(const std::string& path) = 0;
+
+    // GetFileAttributesA; kInvalidAttributes, with the error in *error, when it fails.
+    virtual uint32_t Attributes(const std::string& path, uint32_t* error = nullptr) = 0;
+    virtual uint32_t SetAttributes(const std::string& path, uint32_t attributes) = 0;
+
+    // CreateDirectoryA (one level; 183 when it exists).
+    virtual uint32_t CreateFolder(const std::string& path) = 0;
+    // SHCreateDirectoryExA: every missing level (183 when it already exists).
+    virtual uint32_t CreateFolderTree(const std::string& path) = 0;
+    // MakeSureDirectoryPathExists: the folders of a path that ends in "\".
+    virtual bool MakeSurePathExists(const std::string& pathWithTrailingBackslash) = 0;
+
+    // The whole file as bytes.
+    virtual uint32_t ReadAll(const std::string& path, std::string& bytes) = 0;
+    // Writes the bytes and flushes them to the disk before answering.
+    virtual uint32_t Write(const std::string& path, const std::string& bytes, WriteMode mode) = 0;
+    // MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
+    virtual uint32_t Replace(const std::string& source, const std::string& target) = 0;
+    // MoveFileA: fails with 183 when the target exists.
+    virtual uint32_t Move(const std::string& source, const std::string& target) = 0;
+    // DeleteFileA.
+    virtual uint32_t Delete(const std::string& path) = 0;
+    // RemoveDirectoryA (the folder must be empty).
+    virtual uint32_t RemoveFolder(const std::string& path) = 0;
+
+    // FindFirstFileA / FindNextFileA over a pattern such as "C:\dir\*.txt", "." and ".."
+    // included as Windows lists them. 0 when at least one entry was found; 2 or 3 when none.
+    virtual uint32_t List(const std::string& pattern, std::vector<DirEntry>& entries) = 0;
+};
+
+}  // namespace kestrel::os

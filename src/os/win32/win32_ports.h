@@ -1,0 +1,23 @@
+#pragma once
+// The Win32 implementations of the ports. Only the composition root and the Win32 tests use
+// this header; it does not include <windows.h>.
+
+#include <memory>
+
+#include "os/clock.h"
+#include "os/debug_output.h"
+#include "os/environment.h"
+#include "os/file_system.h"
+#include "os/profile_strings.h"
+#include "os/wow64.h"
+
+namespace kestrel::os::win32 {
+
+std::unique_ptr<Environment> MakeEnvironment();
+std::unique_ptr<FileSystem> MakeFileSystem();
+std::unique_ptr<ProfileStrings> MakeProfileStrings();
+std::unique_ptr<DebugOutput> MakeDebugOutput();
+std::unique_ptr<Clock> MakeClock();
+std::unique_ptr<Wow64Redirection> MakeWow64Redirection();
+
+}  // namespace kestrel::os::win32

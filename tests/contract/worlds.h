@@ -1,0 +1,44 @@
+#pragma once
+// A "world" is one implementation of the ports with a scratch folder to work in. The contract
+// suites run the same cases in the fake world and, under Wine, in the real one.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "os/file_system.h"
+#include "os/profile_strings.h"
+
+namespace kestrel::testing {
+
+class FileWorld {
+public:
+    virtual ~FileWorld() = default;
+    virtual os::FileSystem& Files() = 0;
+    virtual os::ProfileStrings& Ini() = 0;
+    // An existing, empty, absolute folder, without a trailing "\".
+    virtual std::string Root() = 0;
+    // Holds the file open without sharing until Unlock (another process's lock).
+    virtual void Lock(const std::string& path) = 0;
+    virtual void Unlock(const std::string& path) = 0;
+    // True for the real Windows (Wine) implementation.
+    virtual bool IsReal() const = 0;
+    // Wine started by root opens read-only files for writing: the Unix permission bit that
+    // carries the attribute does not stop root. Windows (and the fake) answer 5.
+    virtual bool WritesIgnoreReadOnly() const { return false; }
+};
+
+struct WorldMaker {
+    std::string name;
+    std::function<std::unique_ptr<FileWorld>()> make;
+};
+
+inline std::string WorldName(const ::testing::TestParamInfo<WorldMaker>& info) {
+    return info.param.name;
+}
+
+std::unique_ptr<FileWorld> MakeFakeFileWorld();
+
+}  // namespace kestrel::testing

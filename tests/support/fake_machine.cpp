@@ -1,0 +1,40 @@
+#include "support/fake_machine.h"
+
+namespace kestrel::testing {
+
+FakeMachine::FakeMachine() : ctx(os::Ports{env, files, ini, debugOut, clock, wow64}) {
+    files.AddDrive("C:");
+    files.AddFolder("C:\\Windows\\system32");
+    files.AddFile("C:\\Windows\\explorer.exe", "MZ");
+    files.AddFolder("C:\\Program Files");
+    files.AddFolder("C:\\Program Files (x86)");
+    files.AddFolder("C:\\ProgramData");
+    files.AddFolder("C:\\Users\\Public");
+    files.AddFolder("C:\\Users\\Default");
+    files.AddFolder("C:\\Users\\tech\\AppData\\Local\\Temp");
+    files.AddFile("C:\\Kestrel\\Kestrel.exe", "MZ");
+    env.programFile = "C:\\Kestrel\\Kestrel.exe";
+    env.SetArguments("");
+    env.commandLine = "\"C:\\Kestrel\\Kestrel.exe\"";
+    env.specialFolders[0x24] = "C:\\Windows";
+    for (const auto& [name, value] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"ComputerName", "WORKSHOP-PC"},
+             {"UserName", "tech"},
+             {"SystemDrive", "C:"},
+             {"SystemRoot", "C:\\Windows"},
+             {"windir", "C:\\Windows"},
+             {"HomeDrive", "C:"},
+             {"UserProfile", "C:\\Users\\tech"},
+             {"ProgramFiles", "C:\\Program Files"},
+             {"ProgramFiles(x86)", "C:\\Program Files (x86)"},
+             {"ProgramData", "C:\\ProgramData"},
+             {"CommonProgramFiles", "C:\\Program Files\\Common Files"},
+             {"TEMP", "C:\\Users\\tech\\AppData\\Local\\Temp"},
+             {"TMP", "C:\\Users\\tech\\AppData\\Local\\Temp"},
+             {"OS", "Windows_NT"},
+         }) {
+        env.Set(name, value);
+    }
+}
+
+}  // namespace kestrel::testing

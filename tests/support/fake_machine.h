@@ -1,0 +1,29 @@
+#pragma once
+// A whole fake Windows machine for tests: every port faked, a Context on top, and a typical
+// 64-bit Windows 7 set-up (drive C:, the program in C:\Kestrel, the usual variables).
+
+#include "app/context.h"
+#include "os/fake/fake_basics.h"
+#include "os/fake/fake_environment.h"
+#include "os/fake/fake_file_system.h"
+#include "os/fake/fake_profile_strings.h"
+
+namespace kestrel::testing {
+
+class FakeMachine {
+public:
+    FakeMachine();
+
+    os::fake::FakeEnvironment env;
+    os::fake::FakeFileSystem files;
+    os::fake::FakeProfileStrings ini{files};
+    os::fake::FakeDebugOutput debugOut;
+    os::fake::FakeClock clock;
+    os::fake::FakeWow64 wow64;
+    Context ctx;
+
+    // Every debug line, each followed by "\n".
+    std::string Log() const { return debugOut.All(); }
+};
+
+}  // namespace kestrel::testing

@@ -1,0 +1,21 @@
+// The main of every test program. Under Wine the Win32 tests delete and change real files and
+// registry keys, so they run only inside the build's sandboxed prefix (the runner sets
+// KESTREL_SANDBOXED_PREFIX after checking it).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+#ifdef _WIN32
+    const char* sandboxed = std::getenv("KESTREL_SANDBOXED_PREFIX");
+    if (sandboxed == nullptr || sandboxed[0] != '1') {
+        std::fprintf(stderr,
+                     "Refusing to run: not started by the build's Wine runner, so the prefix may "
+                     "reach the host's files. Run through ctest or tools/test.\n");
+        return 2;
+    }
+#endif
+    return RUN_ALL_TESTS();
+}
