@@ -50,13 +50,9 @@ std::string EncodeAscii85(std::string_view bytes, bool delimiters) {
 }
 
 std::optional<std::string> DecodeAscii85Bytes(std::string_view text) {
-    size_t start = 0;
-    if (!text.empty() && text[0] == '<') {
-        if (text.size() < 2 || text[1] != '~') {
-            return std::nullopt;
-        }
-        start = 2;
-    }
+    // "<" is also the digit 27, and a text without delimiters may begin with it (every value
+    // stored under the key "4152637" does): only "<~" is the opening delimiter.
+    size_t start = (text.size() >= 2 && text[0] == '<' && text[1] == '~') ? 2 : 0;
     // First pass: check the text and find where the data end.
     size_t digits = 0;
     size_t end = std::string_view::npos;
