@@ -6,7 +6,10 @@
 #include "os/debug_output.h"
 #include "os/environment.h"
 #include "os/file_system.h"
+#include "os/processes.h"
 #include "os/profile_strings.h"
+#include "os/registry.h"
+#include "os/security.h"
 #include "os/wow64.h"
 
 namespace kestrel::os {
@@ -18,6 +21,9 @@ struct Ports {
     DebugOutput& debugOut;
     Clock& clock;
     Wow64Redirection& wow64;
+    Registry& registry;
+    Security& security;
+    Processes& processes;
 };
 
 }  // namespace kestrel::os

@@ -2,7 +2,8 @@
 
 namespace kestrel::testing {
 
-FakeMachine::FakeMachine() : ctx(os::Ports{env, files, ini, debugOut, clock, wow64}) {
+FakeMachine::FakeMachine()
+    : ctx(os::Ports{env, files, ini, debugOut, clock, wow64, registry, security, processes}) {
     files.AddDrive("C:");
     files.AddFolder("C:\\Windows\\system32");
     files.AddFile("C:\\Windows\\explorer.exe", "MZ");
@@ -35,6 +36,12 @@ FakeMachine::FakeMachine() : ctx(os::Ports{env, files, ini, debugOut, clock, wow
          }) {
         env.Set(name, value);
     }
+    // The signed-in technician's account, whose SID the program's token carries.
+    security.AddAccount("tech", registry.tokenSids.front());
+    registry.AddKey("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+    registry.AddKey("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                    os::RegView::k32);
+    registry.AddKey("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 }
 
 }  // namespace kestrel::testing

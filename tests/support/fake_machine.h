@@ -6,7 +6,10 @@
 #include "os/fake/fake_basics.h"
 #include "os/fake/fake_environment.h"
 #include "os/fake/fake_file_system.h"
+#include "os/fake/fake_processes.h"
 #include "os/fake/fake_profile_strings.h"
+#include "os/fake/fake_registry.h"
+#include "os/fake/fake_security.h"
 
 namespace kestrel::testing {
 
@@ -20,6 +23,9 @@ public:
     os::fake::FakeDebugOutput debugOut;
     os::fake::FakeClock clock;
     os::fake::FakeWow64 wow64;
+    os::fake::FakeRegistry registry;
+    os::fake::FakeSecurity security{registry};
+    os::fake::FakeProcesses processes{clock};
     Context ctx;
 
     // Every debug line, each followed by "\n".

@@ -14,7 +14,11 @@ int RunKestrel() {
     auto debugOut = os::win32::MakeDebugOutput();
     auto clock = os::win32::MakeClock();
     auto wow64 = os::win32::MakeWow64Redirection();
-    Context ctx(os::Ports{*env, *files, *ini, *debugOut, *clock, *wow64});
+    auto registry = os::win32::MakeRegistry();
+    auto security = os::win32::MakeSecurity();
+    auto processes = os::win32::MakeProcesses();
+    Context ctx(
+        os::Ports{*env, *files, *ini, *debugOut, *clock, *wow64, *registry, *security, *processes});
     CommandRunner runner(ctx);
     return Main(ctx, runner);
 }

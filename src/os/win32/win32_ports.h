@@ -8,7 +8,10 @@
 #include "os/debug_output.h"
 #include "os/environment.h"
 #include "os/file_system.h"
+#include "os/processes.h"
 #include "os/profile_strings.h"
+#include "os/registry.h"
+#include "os/security.h"
 #include "os/wow64.h"
 
 namespace kestrel::os::win32 {
@@ -19,5 +22,8 @@ std::unique_ptr<ProfileStrings> MakeProfileStrings();
 std::unique_ptr<DebugOutput> MakeDebugOutput();
 std::unique_ptr<Clock> MakeClock();
 std::unique_ptr<Wow64Redirection> MakeWow64Redirection();
+std::unique_ptr<Registry> MakeRegistry();
+std::unique_ptr<Security> MakeSecurity();
+std::unique_ptr<Processes> MakeProcesses();
 
 }  // namespace kestrel::os::win32
