@@ -92,9 +92,10 @@ uint32_t FakeProcesses::Spawn(const std::string& commandLine, uint16_t showWindo
     if (!behaviour) {
         return kFileNotFound;
     }
-    launches.back().started = true;
     pid = m_nextPid;
     m_nextPid += 4;
+    launches.back().started = true;
+    launches.back().pid = pid;
     Proc proc;
     proc.exeFile = FileName(program);
     proc.parentPid = parentPid;

@@ -42,6 +42,7 @@ public:
         bool inGroup = false;
         uint32_t parentPid = 0;
         bool started = false;
+        uint32_t pid = 0;  // once started
     };
     std::vector<Launch> launches;  // every start attempt, also those of started programs
     // The command lines this program asked to start, in order.
