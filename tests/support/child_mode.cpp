@@ -13,16 +13,6 @@
 namespace kestrel::testing {
 namespace {
 
-std::string SelfPath() {
-#ifdef _WIN32
-    char buffer[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    return std::string(buffer, n);
-#else
-    return {};
-#endif
-}
-
 void Spawn(const std::string& steps) {
 #ifdef _WIN32
     std::string line = ChildCommandLine(steps);
@@ -58,8 +48,21 @@ int RunChild(const std::string& steps) {
     return 0;
 }
 
+std::string TestProgramPath() {
+#ifdef _WIN32
+    char buffer[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    std::string path(buffer, n);
+    // Started by a relative Unix path from a folder no drive maps, Wine names the program
+    // "unix\..."; only the "\\?\" form of that name can be started again.
+    return StartsWith(path, "unix\\") ? "\\\\?\\" + path : path;
+#else
+    return {};
+#endif
+}
+
 std::string ChildCommandLine(const std::string& steps) {
-    const std::string self = SelfPath();
+    const std::string self = TestProgramPath();
     return self.empty() ? std::string() : "\"" + self + "\" " + kChildSwitch + steps;
 }
 

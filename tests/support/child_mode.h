@@ -14,6 +14,9 @@ inline constexpr const char* kChildSwitch = "--kestrel-child=";
 // Runs the steps; the exit code for the process.
 int RunChild(const std::string& steps);
 
+// The path of this test program as it can be started again ("" outside Windows).
+std::string TestProgramPath();
+
 // The command line that starts this test program in child mode ("" where processes cannot be
 // started, outside Windows).
 std::string ChildCommandLine(const std::string& steps);

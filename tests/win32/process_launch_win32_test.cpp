@@ -24,9 +24,7 @@ int RunningChildren() {
     std::vector<os::ProcessEntry> entries;
     auto processes = os::win32::MakeProcesses();
     EXPECT_EQ(processes->List(entries), 0u);
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    const std::string name = StripPath(self);
+    const std::string name = StripPath(testing::TestProgramPath());
     int n = 0;
     for (const auto& e : entries) {
         n += EqualsNoCase(e.exeFile, name) && e.pid != GetCurrentProcessId() ? 1 : 0;
@@ -53,10 +51,9 @@ TEST_F(RealProcesses, AChildIsWaitedForAndItsExitCodeRead) {
     EXPECT_EQ(RunningChildren(), 0);
     EXPECT_EQ(m.debugOut.lines.back(), "\t\tSuccess=True");
     uint32_t code = 0;
-    const std::string child = ChildCommandLine("exit:7");
-    const size_t cut = child.find("\" ");
-    EXPECT_TRUE(ShellX(m.ctx, child.substr(1, cut - 1), child.substr(cut + 2), true, 0, code, false,
-                       false, kNoTimeout));
+    EXPECT_TRUE(ShellX(m.ctx, testing::TestProgramPath(),
+                       std::string(testing::kChildSwitch) + "exit:7", true, 0, code, false, false,
+                       kNoTimeout));
     EXPECT_EQ(code, 7u);
 }
 
@@ -93,10 +90,8 @@ TEST_F(RealProcesses, AProgramThatStartsAnotherIsWaitedForWholeWhenAsked) {
 TEST_F(RealProcesses, APathWithBlanksIsQuoted) {
     const std::string folder = testing::MakeScratchFolder("launch") + "\\with blank";
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
     const std::string copy = folder + "\\child copy.exe";
-    ASSERT_TRUE(CopyFileA(self, copy.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(testing::TestProgramPath().c_str(), copy.c_str(), FALSE));
     uint32_t code = 0;
     EXPECT_TRUE(ShellX(m.ctx, copy, std::string(testing::kChildSwitch) + "exit:12", true, 0, code,
                        false, false, kNoTimeout));
