@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/context.h"
-#include "os/win32/win32_ports.h"
+#include "os/win32/port_set.h"
 #include "platform/process_launch.h"
 
 namespace {
@@ -136,17 +136,8 @@ int main(int argc, char** argv) {
         return RunChild(argv[1] + 8);
     }
     using namespace kestrel;
-    auto env = os::win32::MakeEnvironment();
-    auto files = os::win32::MakeFileSystem();
-    auto ini = os::win32::MakeProfileStrings();
-    auto debugOut = os::win32::MakeDebugOutput();
-    auto clock = os::win32::MakeClock();
-    auto wow64 = os::win32::MakeWow64Redirection();
-    auto registry = os::win32::MakeRegistry();
-    auto security = os::win32::MakeSecurity();
-    auto processes = os::win32::MakeProcesses();
-    Context ctx(
-        os::Ports{*env, *files, *ini, *debugOut, *clock, *wow64, *registry, *security, *processes});
+    os::win32::PortSet ports;
+    Context ctx(ports.Get());
 
     const double peer = MedianLatency(PollEvery100Ms);
     const double wait = MedianLatency([&](const std::string& line) {

@@ -14,48 +14,17 @@ namespace {
 
 constexpr const char* kQuote = "\"";
 
-// The keys whose access lists may be edited. Anything else is refused rather than taken as
-// HKLM, which would change the access list of a key nobody named.
+// The keys whose access lists may be edited: those of the top-key table. Any other text is
+// refused rather than taken as HKLM, which would change the list of a key nobody named.
 os::RegKey AccessTopKey(const std::string& topKey) {
-    const std::string upper = UCase(topKey);
-    if (upper == "HKCU") {
-        return os::kHkeyCurrentUser;
-    }
-    if (upper == "HKLM") {
-        return os::kHkeyLocalMachine;
-    }
-    if (upper == "HKU") {
-        return os::kHkeyUsers;
-    }
-    if (upper == "HKCR") {
-        return os::kHkeyClassesRoot;
-    }
-    if (upper == "HKCC") {
-        return os::kHkeyCurrentConfig;
-    }
-    return 0;
+    const TopKeyName* t = FindTopKey(topKey);
+    return t == nullptr ? 0 : t->key;
 }
 
-std::string LongTopKeyName(const std::string& upper) {
-    if (upper == "HKCU") {
-        return "HKEY_CURRENT_USER\\";
-    }
-    if (upper == "HKLM") {
-        return "HKEY_LOCAL_MACHINE\\";
-    }
-    if (upper == "HKU") {
-        return "HKEY_USERS\\";
-    }
-    if (upper == "HKDD") {
-        return "HKEY_DYN_DATA\\";
-    }
-    if (upper == "HKCC") {
-        return "HKEY_CURRENT_CONFIG\\";
-    }
-    if (upper == "HKCR") {
-        return "HKEY_CLASSES_ROOT\\";
-    }
-    return {};
+// "HKEY_LOCAL_MACHINE\" and the like, as subinacl.exe names keys; "" for other texts.
+std::string LongTopKeyName(const std::string& topKey) {
+    const TopKeyName* t = FindTopKey(topKey);
+    return t == nullptr ? std::string() : std::string(t->longName) + "\\";
 }
 
 void RunAndWait(Context& ctx, const std::string& commandLine, uint16_t windowStyle) {
@@ -180,7 +149,7 @@ void TakeControlOfKey(Context& ctx, const std::string& topKey, const std::string
                       std::string& owner, std::string& grantee) {
     try {
         const std::string upper = UCase(topKey);
-        const std::string longName = LongTopKeyName(upper);
+        const std::string longName = LongTopKeyName(topKey);
         if (longName.empty()) {
             return;
         }

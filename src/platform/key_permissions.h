@@ -24,7 +24,7 @@ void GrantKeyFullAccess(Context& ctx, const std::string& topKey, const std::stri
 // Gives trustee (empty: the current user) an allow entry ("Allow", also for empty) or a deny
 // entry (exactly "Deny") with the rights ("R"/"Read", "W"/"Write", "X"/"Execute", anything
 // else full access), inherited by subkeys, in place of the trustee's own explicit entries.
-// Top keys: "HKCU", "HKLM", "HKU", "HKCR", "HKCC"; others are refused. True when the new
+// Top keys: those of the top-key table (fTopKey); others are refused. True when the new
 // access list was stored. The defaults filled in are handed back.
 [[nodiscard]] bool SetKeyAccess(Context& ctx, const std::string& topKey, const std::string& keyPath,
                                 std::string& trustee, std::string& allowOrDeny,

@@ -99,21 +99,13 @@ bool DeleteKeyWithPrograms(Context& ctx, os::RegKey top, const std::string& topK
     return EnumKeyInView(ctx, top, topKey, child, view, list) == kNotFound;
 }
 
+// "hkey_local_machine\\" and the like for the four keys whose values subinacl.exe repairs.
 std::string LongLowerTopKey(const std::string& topKey) {
-    const std::string lower = LCase(topKey);
-    if (lower == "hklm") {
-        return "hkey_local_machine\\";
+    const TopKeyName* t = FindTopKey(topKey);
+    if (t == nullptr || t->key == os::kHkeyCurrentConfig || t->key == os::kHkeyDynData) {
+        return {};
     }
-    if (lower == "hkcu") {
-        return "hkey_current_user\\";
-    }
-    if (lower == "hku") {
-        return "hkey_users\\";
-    }
-    if (lower == "hkcr") {
-        return "hkey_classes_root\\";
-    }
-    return {};
+    return LCase(t->longName) + "\\";
 }
 
 // Permission repair between the two attempts of a value deletion.

@@ -33,6 +33,15 @@ private:
     os::Registry& m_registry;
 };
 
+// One top key: its abbreviation, its predefined key and its long name.
+struct TopKeyName {
+    const char* abbreviation;  // "HKLM"
+    os::RegKey key;
+    const char* longName;  // "HKEY_LOCAL_MACHINE"
+};
+// The top key an abbreviation names, compared after upper-casing; nullptr for any other text.
+const TopKeyName* FindTopKey(const std::string& text);
+
 // parent & "\" & name, without a leading "\" when parent is empty (the top key itself).
 std::string JoinKeyPath(const std::string& parent, const std::string& name);
 

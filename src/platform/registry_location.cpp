@@ -9,14 +9,13 @@
 namespace kestrel {
 namespace {
 
-struct TopKeyName {
-    const char* text;
-    os::RegKey key;
-};
 constexpr TopKeyName kTopKeys[] = {
-    {"HKCU", os::kHkeyCurrentUser},   {"HKLM", os::kHkeyLocalMachine},
-    {"HKU", os::kHkeyUsers},          {"HKDD", os::kHkeyDynData},
-    {"HKCC", os::kHkeyCurrentConfig}, {"HKCR", os::kHkeyClassesRoot},
+    {"HKCU", os::kHkeyCurrentUser, "HKEY_CURRENT_USER"},
+    {"HKLM", os::kHkeyLocalMachine, "HKEY_LOCAL_MACHINE"},
+    {"HKU", os::kHkeyUsers, "HKEY_USERS"},
+    {"HKDD", os::kHkeyDynData, "HKEY_DYN_DATA"},
+    {"HKCC", os::kHkeyCurrentConfig, "HKEY_CURRENT_CONFIG"},
+    {"HKCR", os::kHkeyClassesRoot, "HKEY_CLASSES_ROOT"},
 };
 
 // An existing file of that name, as a directory lookup of the text finds it: wildcards would
@@ -42,11 +41,8 @@ bool NamesAFile(Context& ctx, const std::string& text) {
 os::RegKey fTopKey(Context& ctx, const std::string& topKey) {
     os::RegKey handle = 0;
     try {
-        const std::string upper = UCase(topKey);
-        for (const TopKeyName& t : kTopKeys) {
-            if (upper == t.text) {
-                return t.key;
-            }
+        if (const TopKeyName* t = FindTopKey(topKey)) {
+            return t->key;
         }
         if (NamesAFile(ctx, topKey)) {
             handle = kIniFileTarget;
@@ -56,6 +52,16 @@ os::RegKey fTopKey(Context& ctx, const std::string& topKey) {
                         {"\t- Passed: " + topKey, "\t- Returned: " + ToText(handle)});
     }
     return handle;
+}
+
+const TopKeyName* FindTopKey(const std::string& text) {
+    const std::string upper = UCase(text);
+    for (const TopKeyName& t : kTopKeys) {
+        if (upper == t.abbreviation) {
+            return &t;
+        }
+    }
+    return nullptr;
 }
 
 ViewedPath ApplyRegistryViewRule(Context& ctx, const std::string& keyPath) {

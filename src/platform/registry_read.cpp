@@ -94,6 +94,18 @@ int32_t LittleEndian32(const std::string& bytes) {
     return static_cast<int32_t>(v);
 }
 
+// fReadValue into a variable of the caller's type.
+template <class T>
+int32_t ReadConverted(Context& ctx, const std::string& topKey, const std::string& keyPath,
+                      const std::string& valueName, const std::string& typeLetter,
+                      const T& defaultValue, T& value, T (*convert)(const RegData&)) {
+    RegData data;
+    int32_t result =
+        fReadValue(ctx, topKey, keyPath, valueName, typeLetter, RegData(defaultValue), data);
+    value = convert(data);
+    return result;
+}
+
 }  // namespace
 
 int32_t fReadValue(Context& ctx, const std::string& topKey, const std::string& keyPath,
@@ -171,31 +183,21 @@ int32_t fReadValue(Context& ctx, const std::string& topKey, const std::string& k
 int32_t fReadValue(Context& ctx, const std::string& topKey, const std::string& keyPath,
                    const std::string& valueName, const std::string& typeLetter,
                    const std::string& defaultValue, std::string& value) {
-    RegData data;
-    int32_t result =
-        fReadValue(ctx, topKey, keyPath, valueName, typeLetter, RegData(defaultValue), data);
-    value = RegDataText(data);
-    return result;
+    return ReadConverted(ctx, topKey, keyPath, valueName, typeLetter, defaultValue, value,
+                         RegDataText);
 }
 
 int32_t fReadValue(Context& ctx, const std::string& topKey, const std::string& keyPath,
                    const std::string& valueName, const std::string& typeLetter,
                    int32_t defaultValue, int32_t& value) {
-    RegData data;
-    int32_t result =
-        fReadValue(ctx, topKey, keyPath, valueName, typeLetter, RegData(defaultValue), data);
-    value = AsInteger(data);
-    return result;
+    return ReadConverted(ctx, topKey, keyPath, valueName, typeLetter, defaultValue, value,
+                         AsInteger);
 }
 
 int32_t fReadValue(Context& ctx, const std::string& topKey, const std::string& keyPath,
                    const std::string& valueName, const std::string& typeLetter, bool defaultValue,
                    bool& value) {
-    RegData data;
-    int32_t result =
-        fReadValue(ctx, topKey, keyPath, valueName, typeLetter, RegData(defaultValue), data);
-    value = AsBool(data);
-    return result;
+    return ReadConverted(ctx, topKey, keyPath, valueName, typeLetter, defaultValue, value, AsBool);
 }
 
 int32_t fEnumKey(Context& ctx, const std::string& topKey, const std::string& keyPath,

@@ -188,6 +188,25 @@ std::shared_ptr<FakeRegistry::Node> FakeRegistry::Make(const Target& target) {
     return node;
 }
 
+uint32_t FakeRegistry::Held(RegKey key, uint32_t needed, std::shared_ptr<Node>& node) const {
+    if (IsPredefinedKey(key)) {
+        node = m_roots.at(key);
+        return 0;
+    }
+    const Handle* h = FindHandle(key);
+    if (h == nullptr) {
+        return kInvalidHandle;
+    }
+    if (h->node->deleted) {
+        return kKeyDeleted;
+    }
+    if ((h->access & needed) != needed) {
+        return kAccessDenied;
+    }
+    node = h->node;
+    return 0;
+}
+
 const FakeRegistry::Handle* FakeRegistry::FindHandle(RegKey key) const {
     auto it = m_handles.find(key);
     return it == m_handles.end() ? nullptr : &it->second;
@@ -342,32 +361,20 @@ bool FakeRegistry::RemoveTree(const std::string& path, RegView view) {
 }
 
 uint32_t FakeRegistry::ReadDacl(RegKey key, Dacl& dacl) {
-    const Handle* h = FindHandle(key);
-    if (h == nullptr) {
-        return kInvalidHandle;
+    std::shared_ptr<Node> node;
+    if (uint32_t err = Held(key, regaccess::kReadControl, node)) {
+        return err;
     }
-    if (h->node->deleted) {
-        return kKeyDeleted;
-    }
-    if ((h->access & regaccess::kReadControl) == 0) {
-        return kAccessDenied;
-    }
-    dacl = h->node->dacl;
+    dacl = node->dacl;
     return 0;
 }
 
 uint32_t FakeRegistry::WriteDacl(RegKey key, const Dacl& dacl) {
-    const Handle* h = FindHandle(key);
-    if (h == nullptr) {
-        return kInvalidHandle;
+    std::shared_ptr<Node> node;
+    if (uint32_t err = Held(key, regaccess::kWriteDac, node)) {
+        return err;
     }
-    if (h->node->deleted) {
-        return kKeyDeleted;
-    }
-    if ((h->access & regaccess::kWriteDac) == 0) {
-        return kAccessDenied;
-    }
-    h->node->dacl = dacl;
+    node->dacl = dacl;
     return 0;
 }
 
@@ -418,15 +425,10 @@ uint32_t FakeRegistry::CloseKey(RegKey key) {
 
 uint32_t FakeRegistry::QueryValue(RegKey key, const std::string& name, uint32_t* type,
                                   std::string* data, uint32_t& size) {
-    Target t = Resolve(key, "", RegView::kDefault);
-    if (t.error != 0) {
-        return t.error;
+    std::shared_ptr<Node> node;
+    if (uint32_t err = Held(key, regaccess::kQueryValue, node)) {
+        return err;
     }
-    const Handle* h = FindHandle(key);
-    if (h != nullptr && (h->access & regaccess::kQueryValue) == 0) {
-        return kAccessDenied;
-    }
-    std::shared_ptr<Node> node = h != nullptr ? h->node : t.root;
     auto it = node->values.find(LCase(name));
     if (it == node->values.end()) {
         return kFileNotFound;
@@ -449,29 +451,19 @@ uint32_t FakeRegistry::QueryValue(RegKey key, const std::string& name, uint32_t*
 
 uint32_t FakeRegistry::SetValue(RegKey key, const std::string& name, uint32_t type,
                                 const std::string& data) {
-    Target t = Resolve(key, "", RegView::kDefault);
-    if (t.error != 0) {
-        return t.error;
+    std::shared_ptr<Node> node;
+    if (uint32_t err = Held(key, regaccess::kSetValue, node)) {
+        return err;
     }
-    const Handle* h = FindHandle(key);
-    if (h != nullptr && (h->access & regaccess::kSetValue) == 0) {
-        return kAccessDenied;
-    }
-    std::shared_ptr<Node> node = h != nullptr ? h->node : t.root;
     node->values[LCase(name)] = Value{name, type, data};
     return 0;
 }
 
 uint32_t FakeRegistry::DeleteValue(RegKey key, const std::string& name) {
-    Target t = Resolve(key, "", RegView::kDefault);
-    if (t.error != 0) {
-        return t.error;
+    std::shared_ptr<Node> node;
+    if (uint32_t err = Held(key, regaccess::kSetValue, node)) {
+        return err;
     }
-    const Handle* h = FindHandle(key);
-    if (h != nullptr && (h->access & regaccess::kSetValue) == 0) {
-        return kAccessDenied;
-    }
-    std::shared_ptr<Node> node = h != nullptr ? h->node : t.root;
     return node->values.erase(LCase(name)) == 1 ? 0 : kFileNotFound;
 }
 
@@ -494,15 +486,10 @@ uint32_t FakeRegistry::DeleteKey(RegKey key, const std::string& subKey, RegView 
 }
 
 uint32_t FakeRegistry::EnumKey(RegKey key, uint32_t index, std::string& name) {
-    Target t = Resolve(key, "", RegView::kDefault);
-    if (t.error != 0) {
-        return t.error;
+    std::shared_ptr<Node> node;
+    if (uint32_t err = Held(key, regaccess::kEnumerateSubKeys, node)) {
+        return err;
     }
-    const Handle* h = FindHandle(key);
-    if (h != nullptr && (h->access & regaccess::kEnumerateSubKeys) == 0) {
-        return kAccessDenied;
-    }
-    std::shared_ptr<Node> node = h != nullptr ? h->node : t.root;
     if (index >= node->children.size()) {
         return kNoMoreItems;
     }
@@ -511,15 +498,10 @@ uint32_t FakeRegistry::EnumKey(RegKey key, uint32_t index, std::string& name) {
 }
 
 uint32_t FakeRegistry::EnumValue(RegKey key, uint32_t index, std::string& name, uint32_t& type) {
-    Target t = Resolve(key, "", RegView::kDefault);
-    if (t.error != 0) {
-        return t.error;
+    std::shared_ptr<Node> node;
+    if (uint32_t err = Held(key, regaccess::kQueryValue, node)) {
+        return err;
     }
-    const Handle* h = FindHandle(key);
-    if (h != nullptr && (h->access & regaccess::kQueryValue) == 0) {
-        return kAccessDenied;
-    }
-    std::shared_ptr<Node> node = h != nullptr ? h->node : t.root;
     if (index >= node->values.size()) {
         return kNoMoreItems;
     }

@@ -108,6 +108,8 @@ private:
     std::shared_ptr<Node> Walk(const Target& target) const;
     std::shared_ptr<Node> Make(const Target& target);
     const Handle* FindHandle(RegKey key) const;
+    // The key behind a handle whose rights include needed: 6 unknown, 1018 deleted, 5 lacking.
+    uint32_t Held(RegKey key, uint32_t needed, std::shared_ptr<Node>& node) const;
     bool Denied(const Node& node, uint32_t access) const;
     RegKey NewHandle(std::shared_ptr<Node> node, uint32_t access);
     std::string RequestedPath(RegKey parent, const std::string& subKey) const;
