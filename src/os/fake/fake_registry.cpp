@@ -6,18 +6,6 @@
 
 namespace kestrel::os::fake {
 
-struct FakeRegistry::Node {
-    std::string name;
-    Node* parent = nullptr;
-    RegKey root = 0;
-    std::map<std::string, std::shared_ptr<Node>> children;  // by lower-case name
-    std::map<std::string, Value> values;                    // by lower-case name
-    Flags flags;
-    std::string owner = "S-1-5-32-544";
-    Dacl dacl;
-    bool deleted = false;
-};
-
 namespace {
 
 constexpr uint32_t kFileNotFound = 2;
@@ -73,15 +61,6 @@ Dacl DefaultDacl() {
     return dacl;
 }
 
-void MarkDeleted(FakeRegistry::Node& node) {
-    node.deleted = true;
-    node.parent = nullptr;
-    for (auto& [key, child] : node.children) {
-        MarkDeleted(*child);
-    }
-    node.children.clear();
-}
-
 }  // namespace
 
 FakeRegistry::FakeRegistry() {
@@ -105,6 +84,15 @@ FakeRegistry::FakeRegistry() {
 }
 
 FakeRegistry::~FakeRegistry() = default;
+
+void FakeRegistry::MarkDeleted(Node& node) {
+    node.deleted = true;
+    node.parent = nullptr;
+    for (auto& [key, child] : node.children) {
+        MarkDeleted(*child);
+    }
+    node.children.clear();
+}
 
 FakeRegistry::Target FakeRegistry::Resolve(RegKey parent, const std::string& subKey,
                                            RegView view) const {
@@ -264,100 +252,6 @@ std::string FakeRegistry::RequestedPath(RegKey parent, const std::string& subKey
         }
     }
     return subKey.empty() ? path : path + "\\" + subKey;
-}
-
-// Set-up and inspection.
-
-void FakeRegistry::AddKey(const std::string& path, RegView view) {
-    Target t = ResolveText(path, view);
-    if (t.error == 0) {
-        Make(t);
-    }
-}
-
-void FakeRegistry::PutValue(const std::string& path, const std::string& name, uint32_t type,
-                            const std::string& data, RegView view) {
-    Target t = ResolveText(path, view);
-    if (t.error == 0) {
-        Make(t)->values[LCase(name)] = Value{name, type, data};
-    }
-}
-
-void FakeRegistry::PutString(const std::string& path, const std::string& name,
-                             const std::string& text, RegView view) {
-    PutValue(path, name, regtype::kSz, text + std::string(1, '\0'), view);
-}
-
-void FakeRegistry::PutDword(const std::string& path, const std::string& name, uint32_t value,
-                            RegView view) {
-    std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i) {
-        bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-    PutValue(path, name, regtype::kDword, bytes, view);
-}
-
-bool FakeRegistry::KeyExists(const std::string& path, RegView view) const {
-    return Walk(ResolveText(path, view)) != nullptr;
-}
-
-std::optional<FakeRegistry::Value> FakeRegistry::GetValue(const std::string& path,
-                                                          const std::string& name,
-                                                          RegView view) const {
-    std::shared_ptr<Node> node = Walk(ResolveText(path, view));
-    if (!node) {
-        return std::nullopt;
-    }
-    auto it = node->values.find(LCase(name));
-    if (it == node->values.end()) {
-        return std::nullopt;
-    }
-    return it->second;
-}
-
-std::vector<std::string> FakeRegistry::SubkeyNames(const std::string& path, RegView view) const {
-    std::vector<std::string> names;
-    if (std::shared_ptr<Node> node = Walk(ResolveText(path, view))) {
-        for (const auto& [key, child] : node->children) {
-            names.push_back(child->name);
-        }
-    }
-    return names;
-}
-
-void FakeRegistry::SetFlags(const std::string& path, Flags flags, RegView view) {
-    if (std::shared_ptr<Node> node = Walk(ResolveText(path, view))) {
-        node->flags = flags;
-    }
-}
-
-void FakeRegistry::SetOwner(const std::string& path, const std::string& sid, RegView view) {
-    if (std::shared_ptr<Node> node = Walk(ResolveText(path, view))) {
-        node->owner = sid;
-    }
-}
-
-void FakeRegistry::SetDacl(const std::string& path, const Dacl& dacl, RegView view) {
-    if (std::shared_ptr<Node> node = Walk(ResolveText(path, view))) {
-        node->dacl = dacl;
-    }
-}
-
-std::optional<Dacl> FakeRegistry::DaclOf(const std::string& path, RegView view) const {
-    if (std::shared_ptr<Node> node = Walk(ResolveText(path, view))) {
-        return node->dacl;
-    }
-    return std::nullopt;
-}
-
-bool FakeRegistry::RemoveTree(const std::string& path, RegView view) {
-    std::shared_ptr<Node> node = Walk(ResolveText(path, view));
-    if (!node || node->parent == nullptr) {
-        return false;
-    }
-    node->parent->children.erase(LCase(node->name));
-    MarkDeleted(*node);
-    return true;
 }
 
 uint32_t FakeRegistry::ReadDacl(RegKey key, Dacl& dacl) {

@@ -90,7 +90,17 @@ public:
     uint32_t EnumKey(RegKey key, uint32_t index, std::string& name) override;
     uint32_t EnumValue(RegKey key, uint32_t index, std::string& name, uint32_t& type) override;
 
-    struct Node;
+    struct Node {
+        std::string name;
+        Node* parent = nullptr;
+        RegKey root = 0;
+        std::map<std::string, std::shared_ptr<Node>> children;  // by lower-case name
+        std::map<std::string, Value> values;                    // by lower-case name
+        Flags flags;
+        std::string owner = "S-1-5-32-544";
+        Dacl dacl;
+        bool deleted = false;
+    };
 
 private:
     struct Handle {
@@ -112,6 +122,7 @@ private:
     uint32_t Held(RegKey key, uint32_t needed, std::shared_ptr<Node>& node) const;
     bool Denied(const Node& node, uint32_t access) const;
     RegKey NewHandle(std::shared_ptr<Node> node, uint32_t access);
+    static void MarkDeleted(Node& node);
     std::string RequestedPath(RegKey parent, const std::string& subKey) const;
 
     std::map<RegKey, std::shared_ptr<Node>> m_roots;
