@@ -8,6 +8,11 @@
 namespace kestrel::os::fake {
 namespace {
 
+// The "\\?\" form of a normalised display path.
+std::string LiteralOf(const std::string& display) {
+    return StartsWith(display, "\\\\") ? "\\\\?\\UNC\\" + display.substr(2) : "\\\\?\\" + display;
+}
+
 constexpr uint32_t kFileNotFound = 2;
 constexpr uint32_t kPathNotFound = 3;
 constexpr uint32_t kAccessDenied = 5;
@@ -77,7 +82,7 @@ void FakeFileSystem::AddFile(const std::string& path, const std::string& content
     if (!key) {
         return;
     }
-    AddFolder(display.substr(0, display.rfind('\\')));
+    AddFolder(LiteralOf(display.substr(0, display.rfind('\\'))));
     Node node;
     node.path = display;
     node.attributes = attributes;
@@ -467,7 +472,7 @@ void FakeFileSystem::AddLink(const std::string& path, const std::string& target,
     if (!key) {
         return;
     }
-    AddFolder(display.substr(0, display.rfind('\\')));
+    AddFolder(LiteralOf(display.substr(0, display.rfind('\\'))));
     Node node;
     node.path = display;
     node.folder = folder;
@@ -480,6 +485,13 @@ void FakeFileSystem::AddLink(const std::string& path, const std::string& target,
 void FakeFileSystem::SetVersion(const std::string& path, const std::string& version) {
     if (Node* node = Find(path)) {
         node->version = version;
+    }
+}
+
+void FakeFileSystem::SetTimes(const std::string& path, int64_t created, int64_t modified) {
+    if (Node* node = Find(path)) {
+        node->creationTime = created;
+        node->lastWriteTime = modified;
     }
 }
 

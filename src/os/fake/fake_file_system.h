@@ -27,6 +27,8 @@ public:
     // need not exist.
     void AddLink(const std::string& path, const std::string& target, bool folder = true);
     void SetVersion(const std::string& path, const std::string& version);
+    // Creation and last-write times (FILETIME ticks; the last access equals the last write).
+    void SetTimes(const std::string& path, int64_t created, int64_t modified);
     // The drive roots ("C:") in order.
     std::vector<std::string> Drives() const;
     bool Exists(const std::string& path) const;
