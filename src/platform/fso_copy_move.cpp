@@ -43,7 +43,12 @@ uint32_t ReplaceTarget(Context& ctx, clsFSO& fso, const std::string& source,
     (void)files.SetAttributes(target, os::attr::kNormal);
     error = files.Replace(staged, target);
     if (error != 0) {
-        (void)(copy ? files.Delete(staged) : files.Move(staged, source));
+        if (copy) {
+            (void)files.SetAttributes(staged, os::attr::kNormal);  // a read-only copy stays
+            (void)files.Delete(staged);
+        } else {
+            (void)files.Move(staged, source);
+        }
         if (targetAttributes != os::kInvalidAttributes) {
             (void)files.SetAttributes(target, targetAttributes);
         }
