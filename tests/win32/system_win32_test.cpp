@@ -66,6 +66,21 @@ TEST(SystemOnWindows, TheVersionRecordOfThePrefix) {
     EXPECT_EQ(os.Environment().systemFolder, os.Environment().windir + "\\System32");
 }
 
+// A prefix set to Windows 10 ("winecfg /v win10" in a copy made by tools/lib/wine-prefix.sh,
+// run with KESTREL_WINEPREFIX) shows a program without a compatibility manifest, as Windows
+// does, version 6.2: the Windows 8 row, although Is2003 holds as well.
+TEST(SystemOnWindows, AWindows10PrefixSeenWithoutAManifest) {
+    Win32Machine machine;
+    clsOpSys os(machine.ctx());
+    if (os.MajorVersion() != 6 || os.MinorVersion() != 2) {
+        GTEST_SKIP() << "the prefix reports " << os.Version();
+    }
+    EXPECT_TRUE(os.IsWin8() && os.Is2003() && os.IsWin7());
+    EXPECT_FALSE(os.IsWin81() || os.Is2012());
+    EXPECT_EQ(os.BuildNumber(), 9200);
+    EXPECT_EQ(os.Platform().rfind("Windows 8 ", 0), 0u) << os.Platform();
+}
+
 TEST(SystemOnWindows, FileTimesInLocalTime) {
     Win32Machine machine;
     os::LocalTime local;
