@@ -77,18 +77,22 @@ void FakeFileSystem::AddFolder(const std::string& path) {
 
 void FakeFileSystem::AddFile(const std::string& path, const std::string& content,
                              uint32_t attributes) {
+    Node node;
+    node.attributes = attributes;
+    node.content = content;
+    Place(path, std::move(node));
+}
+
+void FakeFileSystem::Place(const std::string& path, Node node) {
     std::string display;
     std::optional<std::string> key = Key(path, &display);
     if (!key) {
         return;
     }
     AddFolder(LiteralOf(display.substr(0, display.rfind('\\'))));
-    Node node;
     node.path = display;
-    node.attributes = attributes;
-    node.content = content;
     node.creationTime = node.lastWriteTime = Tick();
-    m_nodes[*key] = node;
+    m_nodes[*key] = std::move(node);
 }
 
 bool FakeFileSystem::Exists(const std::string& path) const {
@@ -467,19 +471,11 @@ uint32_t FakeFileSystem::List(const std::string& pattern, std::vector<DirEntry>&
 }
 
 void FakeFileSystem::AddLink(const std::string& path, const std::string& target, bool folder) {
-    std::string display;
-    std::optional<std::string> key = Key(path, &display);
-    if (!key) {
-        return;
-    }
-    AddFolder(LiteralOf(display.substr(0, display.rfind('\\'))));
     Node node;
-    node.path = display;
     node.folder = folder;
     node.attributes = (folder ? attr::kDirectory : attr::kArchive) | attr::kReparsePoint;
     node.linkTarget = target;
-    node.creationTime = node.lastWriteTime = Tick();
-    m_nodes[*key] = node;
+    Place(path, std::move(node));
 }
 
 void FakeFileSystem::SetVersion(const std::string& path, const std::string& version) {

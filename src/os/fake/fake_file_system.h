@@ -96,6 +96,8 @@ private:
     bool IsRoot(const std::string& key) const;
     int64_t Tick() { return ++m_clock; }
     void MoveTree(const std::string& from, const std::string& to, const std::string& display);
+    // Puts node at path (its parents made as needed), with its display spelling and times.
+    void Place(const std::string& path, Node node);
 
     std::map<std::string, Node> m_nodes;  // key: normalised lower-case path
     uint32_t m_tempCounter = 0x3A7;
