@@ -32,45 +32,52 @@ bool clsFSO::ListingError(const char* procedure, const std::string& folder, cons
 
 void clsFSO::ListFiles(const std::string& shown, const std::string& access, bool recurse,
                        const std::string& extension, bool filtered, ListState& state) {
-    std::vector<os::DirEntry> entries;
-    if (uint32_t error = ReadFolder(m_ctx, access, entries)) {
-        state.aborted = ListingError("Get_FileList", shown, FileError(error));
-        return;
-    }
-    for (const os::DirEntry& e : entries) {
-        if (IsFolderEntry(e)) {
+    // Depth first, each folder's files before those of its subfolders; a stack rather than
+    // recursion, as a tree may be thousands of levels deep.
+    std::vector<std::pair<std::string, std::string>> pending{{shown, access}};
+    while (!pending.empty()) {
+        const auto [folder, folderAccess] = std::move(pending.back());
+        pending.pop_back();
+        std::vector<os::DirEntry> entries;
+        if (uint32_t error = ReadFolder(m_ctx, folderAccess, entries)) {
+            state.aborted = ListingError("Get_FileList", folder, FileError(error));
+            if (state.aborted) {
+                return;
+            }
             continue;
         }
-        m_ctx.os.prompts.DoEvents();
+        for (const os::DirEntry& e : entries) {
+            if (IsFolderEntry(e)) {
+                continue;
+            }
+            m_ctx.os.prompts.DoEvents();
+            if (m_cancel) {
+                state.cancelled = true;
+                return;
+            }
+            if (filtered && LCase(Get_Extension(e.name)) != extension) {
+                continue;
+            }
+            const std::string path = JoinPath(folder, e.name);
+            state.list += path + ";";
+            if (filtered) {
+                m_count += 1;
+                if (m_onFileFound) {
+                    m_onFileFound(m_count, path);
+                }
+            }
+        }
         if (m_cancel) {
             state.cancelled = true;
             return;
         }
-        if (filtered && LCase(Get_Extension(e.name)) != extension) {
+        if (!recurse) {
             continue;
         }
-        const std::string path = JoinPath(shown, e.name);
-        state.list += path + ";";
-        if (filtered) {
-            m_count += 1;
-            if (m_onFileFound) {
-                m_onFileFound(m_count, path);
-            }
-        }
-    }
-    if (m_cancel) {
-        state.cancelled = true;
-        return;
-    }
-    if (!recurse) {
-        return;
-    }
-    for (const os::DirEntry& e : entries) {
-        if (IsFolderEntry(e) && !IsLinkEntry(e)) {
-            ListFiles(JoinPath(shown, e.name), ChildAccessPath(access, e.name), true, extension,
-                      filtered, state);
-            if (state.cancelled || state.aborted) {
-                return;
+        for (auto e = entries.rbegin(); e != entries.rend(); ++e) {
+            if (IsFolderEntry(*e) && !IsLinkEntry(*e)) {
+                pending.emplace_back(JoinPath(folder, e->name),
+                                     ChildAccessPath(folderAccess, e->name));
             }
         }
     }
@@ -102,29 +109,40 @@ std::string clsFSO::Get_FileList(const std::string& folder, bool recurse,
 
 void clsFSO::ListDirs(const std::string& shown, const std::string& access, bool recurse,
                       ListState& state) {
-    std::vector<os::DirEntry> entries;
-    if (uint32_t error = ReadFolder(m_ctx, access, entries)) {
-        const VbError vb = FileError(error);
-        m_accessErrNum = vb.number;
-        state.aborted = ListingError("Get_DirList", shown, vb);
-        return;
-    }
-    for (const os::DirEntry& e : entries) {
-        if (!IsFolderEntry(e)) {
-            continue;
+    struct Pending {
+        std::string shown;
+        std::string access;
+        bool link;
+    };
+    std::vector<Pending> pending;
+    // The subfolders of a folder, onto the stack so that the first comes off first.
+    auto expand = [&](const std::string& folder, const std::string& folderAccess) {
+        std::vector<os::DirEntry> entries;
+        if (uint32_t error = ReadFolder(m_ctx, folderAccess, entries)) {
+            const VbError vb = FileError(error);
+            m_accessErrNum = vb.number;
+            state.aborted = ListingError("Get_DirList", folder, vb);
+            return;
         }
+        for (auto e = entries.rbegin(); e != entries.rend(); ++e) {
+            if (IsFolderEntry(*e)) {
+                pending.push_back({JoinPath(folder, e->name),
+                                   ChildAccessPath(folderAccess, e->name), IsLinkEntry(*e)});
+            }
+        }
+    };
+    expand(shown, access);
+    while (!pending.empty() && !state.aborted) {
+        const Pending next = std::move(pending.back());
+        pending.pop_back();
         m_ctx.os.prompts.DoEvents();
         if (m_cancel) {
             state.cancelled = true;
             return;
         }
-        const std::string path = JoinPath(shown, e.name);
-        state.items.push_back(path);
-        if (recurse && !IsLinkEntry(e)) {
-            ListDirs(path, ChildAccessPath(access, e.name), true, state);
-            if (state.cancelled || state.aborted) {
-                return;
-            }
+        state.items.push_back(next.shown);
+        if (recurse && !next.link) {
+            expand(next.shown, next.access);
         }
     }
 }

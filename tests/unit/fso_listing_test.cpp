@@ -1,6 +1,7 @@
 // Listings: Get_FileList, Get_DirList and what is counted over them, and FindFiles.
 #include <gtest/gtest.h>
 
+#include "app/strings.h"
 #include "os/fake/fake_basics.h"
 #include "platform/file_search.h"
 #include "platform/fso.h"
@@ -99,6 +100,18 @@ TEST_F(Listings, DirListsHaveNoTrailingSeparatorAndGoDownFirst) {
     EXPECT_EQ(fso.Get_DirList("C:\\data\\a.TXT", true), "");
     EXPECT_TRUE(Lines().empty());
     EXPECT_EQ(fso.AccessErrNum(), 0);
+}
+
+TEST_F(Listings, TreesAThousandLevelsDeepAreListed) {
+    std::string deep = "C:\\deep";
+    for (int level = 0; level < 1000; ++level) {
+        deep += "\\d";
+    }
+    m.files.AddFile(deep + "\\bottom.txt");
+    EXPECT_EQ(fso.Get_FileList("C:\\deep", true), deep + "\\bottom.txt;");
+    EXPECT_EQ(Split(fso.Get_DirList("C:\\deep", true), ";").size(), 1000u);
+    EXPECT_TRUE(fso.KillDir("C:\\deep"));
+    EXPECT_FALSE(m.files.Exists("C:\\deep"));
 }
 
 TEST_F(Listings, LinksAreListedButNeverEntered) {

@@ -411,10 +411,10 @@ uint32_t FakeFileSystem::RemoveFolder(const std::string& path) {
     if ((it->second.attributes & attr::kReadOnly) != 0) {
         return kAccessDenied;
     }
-    for (const auto& [k, node] : m_nodes) {
-        if (StartsWith(k, *key + "\\")) {
-            return kDirNotEmpty;
-        }
+    const std::string below = *key + "\\";
+    auto child = m_nodes.lower_bound(below);
+    if (child != m_nodes.end() && StartsWith(child->first, below)) {
+        return kDirNotEmpty;
     }
     m_nodes.erase(it);
     return 0;
@@ -449,9 +449,12 @@ uint32_t FakeFileSystem::List(const std::string& pattern, std::vector<DirEntry>&
             }
         }
     }
-    for (const auto& [k, node] : m_nodes) {
-        if (k.size() <= folder->size() + 1 || !StartsWith(k, *folder + "\\") ||
-            k.find('\\', folder->size() + 1) != std::string::npos) {
+    // Keys are sorted, so everything below the folder follows its own key with a "\\".
+    const std::string below = *folder + "\\";
+    for (auto it = m_nodes.lower_bound(below);
+         it != m_nodes.end() && StartsWith(it->first, below); ++it) {
+        const auto& [k, node] = *it;
+        if (k.find('\\', below.size()) != std::string::npos) {
             continue;
         }
         std::string name = node.path.substr(node.path.rfind('\\') + 1);
@@ -475,6 +478,7 @@ void FakeFileSystem::AddLink(const std::string& path, const std::string& target,
     node.folder = folder;
     node.attributes = (folder ? attr::kDirectory : attr::kArchive) | attr::kReparsePoint;
     node.linkTarget = target;
+    m_hasLinks = true;
     Place(path, std::move(node));
 }
 

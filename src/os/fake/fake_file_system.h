@@ -101,6 +101,7 @@ private:
 
     std::map<std::string, Node> m_nodes;  // key: normalised lower-case path
     uint32_t m_tempCounter = 0x3A7;
+    bool m_hasLinks = false;  // until the first link, no path needs following
     uint32_t m_failError = 0;
     size_t m_failKeep = 0;
     int64_t m_clock = 132000000000000000;

@@ -187,6 +187,12 @@ std::optional<std::string> FakeFileSystem::Key(const std::string& path, std::str
     if (!key) {
         return std::nullopt;
     }
+    if (!m_hasLinks) {
+        if (display != nullptr) {
+            *display = shown;
+        }
+        return key;
+    }
     return Resolve(*key, shown, display, followLast, 0);
 }
 
