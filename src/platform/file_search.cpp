@@ -44,8 +44,9 @@ void AddMatches(Search& s, const std::string& folder, const std::string& spec) {
     }
 }
 
-// Steps 2 to 4 for one folder (with its trailing "\"); false once the search was cancelled.
-bool RecurseDirs(Search& s, const std::string& folder) {
+// The matches of every spec in one folder (with its trailing "\\"); false once the search was
+// cancelled.
+bool SearchFolder(Search& s, const std::string& folder) {
     for (const std::string& spec : s.specs) {
         if (s.ctx.cancelRequested) {
             return false;
@@ -55,20 +56,30 @@ bool RecurseDirs(Search& s, const std::string& folder) {
         }
         s.ctx.os.prompts.DoEvents();
     }
-    if (!s.recurse) {
-        return true;
-    }
-    std::vector<os::DirEntry> entries;
-    {
-        RedirectionOff off(s.ctx.redirection);
-        (void)ReadFolder(s.ctx, folder, entries);
-    }
-    for (const os::DirEntry& e : entries) {
-        if (IsFolderEntry(e) && !IsLinkEntry(e) && !RecurseDirs(s, folder + e.name + "\\")) {
-            return false;
+    return true;
+}
+
+// The folder and, with recurse, its subfolders depth first: a stack rather than recursion, as
+// a tree may be thousands of levels deep.
+void RecurseDirs(Search& s, const std::string& top) {
+    std::vector<std::string> pending{top};
+    while (!pending.empty()) {
+        const std::string folder = std::move(pending.back());
+        pending.pop_back();
+        if (!SearchFolder(s, folder) || !s.recurse) {
+            return;
+        }
+        std::vector<os::DirEntry> entries;
+        {
+            RedirectionOff off(s.ctx.redirection);
+            (void)ReadFolder(s.ctx, folder, entries);
+        }
+        for (auto e = entries.rbegin(); e != entries.rend(); ++e) {
+            if (IsFolderEntry(*e) && !IsLinkEntry(*e)) {
+                pending.push_back(folder + e->name + "\\");
+            }
         }
     }
-    return true;
 }
 
 }  // namespace
@@ -81,7 +92,7 @@ void FindFiles(Context& ctx, const std::string& folder, const std::string& specs
     }
     Search search{ctx, Split(specs, ";"), recurse, found, {}};
     try {
-        (void)RecurseDirs(search, JoinPath(folder, ""));
+        RecurseDirs(search, JoinPath(folder, ""));
     } catch (const std::exception& e) {
         ctx.debug.Error("FindFiles:  ", ExceptionError(e),
                         {"\tRecurseDirs:  " + ToText(recurse), "\tPath:  " + folder,
