@@ -7,6 +7,10 @@
 #include "os/environment.h"
 #include "os/file_system.h"
 #include "os/profile_strings.h"
+#include "os/shell_files.h"
+#include "os/system_info.h"
+#include "os/user_prompts.h"
+#include "os/volumes.h"
 #include "os/wow64.h"
 
 namespace kestrel::os {
@@ -18,6 +22,10 @@ struct Ports {
     DebugOutput& debugOut;
     Clock& clock;
     Wow64Redirection& wow64;
+    Volumes& volumes;
+    ShellFiles& shell;
+    SystemInfo& system;
+    UserPrompts& prompts;
 };
 
 }  // namespace kestrel::os

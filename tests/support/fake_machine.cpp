@@ -2,7 +2,8 @@
 
 namespace kestrel::testing {
 
-FakeMachine::FakeMachine() : ctx(os::Ports{env, files, ini, debugOut, clock, wow64}) {
+FakeMachine::FakeMachine()
+    : ctx(os::Ports{env, files, ini, debugOut, clock, wow64, volumes, shell, system, prompts}) {
     files.AddDrive("C:");
     files.AddFolder("C:\\Windows\\system32");
     files.AddFile("C:\\Windows\\explorer.exe", "MZ");
@@ -13,6 +14,7 @@ FakeMachine::FakeMachine() : ctx(os::Ports{env, files, ini, debugOut, clock, wow
     files.AddFolder("C:\\Users\\Default");
     files.AddFolder("C:\\Users\\tech\\AppData\\Local\\Temp");
     files.AddFile("C:\\Kestrel\\Kestrel.exe", "MZ");
+    files.tempFolder = "C:\\Users\\tech\\AppData\\Local\\Temp\\";
     env.programFile = "C:\\Kestrel\\Kestrel.exe";
     env.SetArguments("");
     env.commandLine = "\"C:\\Kestrel\\Kestrel.exe\"";

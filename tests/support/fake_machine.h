@@ -7,6 +7,10 @@
 #include "os/fake/fake_environment.h"
 #include "os/fake/fake_file_system.h"
 #include "os/fake/fake_profile_strings.h"
+#include "os/fake/fake_shell_files.h"
+#include "os/fake/fake_system_info.h"
+#include "os/fake/fake_user_prompts.h"
+#include "os/fake/fake_volumes.h"
 
 namespace kestrel::testing {
 
@@ -20,6 +24,10 @@ public:
     os::fake::FakeDebugOutput debugOut;
     os::fake::FakeClock clock;
     os::fake::FakeWow64 wow64;
+    os::fake::FakeVolumes volumes{files};
+    os::fake::FakeShellFiles shell{files};
+    os::fake::FakeSystemInfo system;
+    os::fake::FakeUserPrompts prompts;
     Context ctx;
 
     // Every debug line, each followed by "\n".

@@ -14,7 +14,12 @@ int RunKestrel() {
     auto debugOut = os::win32::MakeDebugOutput();
     auto clock = os::win32::MakeClock();
     auto wow64 = os::win32::MakeWow64Redirection();
-    Context ctx(os::Ports{*env, *files, *ini, *debugOut, *clock, *wow64});
+    auto volumes = os::win32::MakeVolumes();
+    auto shell = os::win32::MakeShellFiles();
+    auto system = os::win32::MakeSystemInfo();
+    auto prompts = os::win32::MakeUserPrompts();
+    Context ctx(os::Ports{*env, *files, *ini, *debugOut, *clock, *wow64, *volumes, *shell, *system,
+                          *prompts});
     CommandRunner runner(ctx);
     return Main(ctx, runner);
 }

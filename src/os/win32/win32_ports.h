@@ -9,6 +9,10 @@
 #include "os/environment.h"
 #include "os/file_system.h"
 #include "os/profile_strings.h"
+#include "os/shell_files.h"
+#include "os/system_info.h"
+#include "os/user_prompts.h"
+#include "os/volumes.h"
 #include "os/wow64.h"
 
 namespace kestrel::os::win32 {
@@ -19,5 +23,9 @@ std::unique_ptr<ProfileStrings> MakeProfileStrings();
 std::unique_ptr<DebugOutput> MakeDebugOutput();
 std::unique_ptr<Clock> MakeClock();
 std::unique_ptr<Wow64Redirection> MakeWow64Redirection();
+std::unique_ptr<Volumes> MakeVolumes();
+std::unique_ptr<ShellFiles> MakeShellFiles();
+std::unique_ptr<SystemInfo> MakeSystemInfo();
+std::unique_ptr<UserPrompts> MakeUserPrompts();
 
 }  // namespace kestrel::os::win32
