@@ -5,9 +5,9 @@
 #include "app/strings.h"
 #include "app/settings.h"
 #include "app/text_file.h"
-#include "os/win32/win32_ports.h"
 #include "os/win32/windows_api.h"
 #include "platform/file_tests.h"
+#include "win32/win32_machine.h"
 #include "win32/win32_world.h"
 
 namespace kestrel {
@@ -15,26 +15,12 @@ namespace {
 
 class Win32AppTest : public ::testing::Test {
 protected:
-    Win32AppTest()
-        : m_env(os::win32::MakeEnvironment()),
-          m_files(os::win32::MakeFileSystem()),
-          m_ini(os::win32::MakeProfileStrings()),
-          m_out(os::win32::MakeDebugOutput()),
-          m_clock(os::win32::MakeClock()),
-          m_wow64(os::win32::MakeWow64Redirection()),
-          ctx(os::Ports{*m_env, *m_files, *m_ini, *m_out, *m_clock, *m_wow64}),
-          root(testing::MakeScratchFolder("app")) {
-        ctx.redirection.SetAllowed(true);
-    }
+    Win32AppTest() : root(testing::MakeScratchFolder("app")) {}
     ~Win32AppTest() override { testing::RemoveTree(root); }
 
-    std::unique_ptr<os::Environment> m_env;
-    std::unique_ptr<os::FileSystem> m_files;
-    std::unique_ptr<os::ProfileStrings> m_ini;
-    std::unique_ptr<os::DebugOutput> m_out;
-    std::unique_ptr<os::Clock> m_clock;
-    std::unique_ptr<os::Wow64Redirection> m_wow64;
-    Context ctx;
+    testing::Win32Machine machine;
+    Context& ctx = machine.ctx();
+    os::FileSystem* m_files = &ctx.os.files;
     std::string root;
 };
 
