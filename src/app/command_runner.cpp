@@ -1,13 +1,19 @@
 #include "app/command_runner.h"
 
 #include "app/context.h"
+#include "app/run_log.h"
+#include "app/settings.h"
+#include "app/strings.h"
+#include "app/strip.h"
+#include "app/text_file.h"
+#include "platform/file_tests.h"
 
 namespace kestrel {
 
-// Switches whose work this version of the program does not do yet say so in the debug log
-// and change nothing.
-void CommandRunner::NotAvailable(const char* what) {
-    m_ctx.debug.Print(std::string("Main: ") + what + " is not available in this version.");
+// Work that this version of the program does not do yet is named in the debug log and changes
+// nothing.
+void CommandRunner::NotAvailable(const std::string& what) {
+    m_ctx.debug.Print("Main: " + what + " is not available in this version.");
 }
 
 void CommandRunner::Update() {
@@ -15,26 +21,15 @@ void CommandRunner::Update() {
 }
 
 void CommandRunner::GetConfig(const std::string& packageName) {
-    NotAvailable("/getconfig=");
-    m_ctx.debug.Print("\t- Package: " + packageName);
+    NotAvailable("/getconfig= (" + packageName + ")");
 }
 
 void CommandRunner::GetDefs(const std::string& packageName) {
-    NotAvailable("/getdefs=");
-    m_ctx.debug.Print("\t- Package: " + packageName);
-}
-
-void CommandRunner::AutoRun() {
-    NotAvailable("/auto");
-}
-
-void CommandRunner::UninstallFromCommandLine(const std::string& definition) {
-    NotAvailable("/u=");
-    m_ctx.debug.Print("\t- Definition: " + definition);
+    NotAvailable("/getdefs= (" + packageName + ")");
 }
 
 void CommandRunner::FixBrowsers() {
-    NotAvailable("/fixbrowsers");
+    RemoveBrowserGuard();
 }
 
 void CommandRunner::SendReport() {
@@ -47,6 +42,77 @@ void CommandRunner::LogReport() {
 
 void CommandRunner::ShowMainWindow() {
     NotAvailable("The main window");
+}
+
+bool CommandRunner::UninstallByDefinition(const std::string& definition,
+                                          const std::vector<std::string>&) {
+    NotAvailable("Uninstalling by definition (" + definition + ")");
+    return false;
+}
+
+void CommandRunner::CleanFileSystemLeftovers() {
+    NotAvailable("The file-system cleanup");
+}
+
+void CommandRunner::CleanRegistryLeftovers() {
+    NotAvailable("The registry cleanup");
+}
+
+void CommandRunner::SendEmail(const std::string& subject, const std::string&, bool) {
+    NotAvailable("E-mail (" + subject + ")");
+}
+
+void CommandRunner::RemoveBrowserGuard() {
+    NotAvailable("The browser guard");
+}
+
+void CommandRunner::UninstallFromCommandLine(const std::string& definition) {
+    // A blank definition would match every installed application.
+    if (Trim(definition).empty()) {
+        m_ctx.debug.Print("UninstallFromCommandLine: refused an empty definition.");
+        return;
+    }
+    (void)UninstallByDefinition(definition, {});
+    FinishUnattendedRun();
+}
+
+void CommandRunner::AutoRun() {
+    UninstallBlacklist();
+    CleanFileSystemLeftovers();
+    CleanRegistryLeftovers();
+    FinishUnattendedRun();
+}
+
+void CommandRunner::FinishUnattendedRun() {
+    const std::string& ini = m_ctx.settingsFile;
+    if (CommandLineFlagOn(ReadIniSection(m_ctx, ini, "Options", "LogFile"))) {
+        (void)AppendRunLogToFile(m_ctx);
+    }
+    if (ContainsNoCase(m_ctx.runLog, "*Uninstall") &&
+        CommandLineFlagOn(ReadIniSection(m_ctx, ini, "Options", "EmailResults"))) {
+        SendEmail("Kestrel Log for " + m_ctx.os.env.Variable("computername"), m_ctx.runLog, true);
+    }
+    RemoveBrowserGuard();
+}
+
+void CommandRunner::UninstallBlacklist() {
+    const DefinitionPaths& defs = m_ctx.definitions;
+    if (!DoesFileExist(m_ctx, defs.blacklist)) {
+        return;
+    }
+    std::vector<std::string> blacklist;
+    std::vector<std::string> whitelist;
+    (void)ReadTextLines(m_ctx, defs.blacklist, blacklist);
+    if (DoesFileExist(m_ctx, defs.whitelist)) {
+        (void)ReadTextLines(m_ctx, defs.whitelist, whitelist);
+    }
+    for (const std::string& line : blacklist) {
+        const std::string term = SearchTerm(line);
+        if (Trim(term).empty() || term[0] == ';') {
+            continue;
+        }
+        (void)UninstallByDefinition(term, whitelist);
+    }
 }
 
 }  // namespace kestrel

@@ -1,5 +1,9 @@
 #pragma once
-// The actions behind the command-line switches and the window road.
+// The actions behind the command-line switches and the window road: the "/u=" runner, the
+// "/auto" runner and the blacklist runner, and the switches that hand over to other parts.
+
+#include <string>
+#include <vector>
 
 #include "app/program_actions.h"
 
@@ -21,9 +25,25 @@ public:
     void LogReport() override;
     void ShowMainWindow() override;
 
-private:
-    void NotAvailable(const char* what);
+    // Uninstalls by every usable blacklist line, honouring the whitelist.
+    void UninstallBlacklist();
+
+protected:
+    // The work of the uninstall engine, the leftover cleanups and e-mail. Each answers what
+    // the caller needs; a version of the program without one of them says so in the log.
+    virtual bool UninstallByDefinition(const std::string& definition,
+                                       const std::vector<std::string>& whitelist);
+    virtual void CleanFileSystemLeftovers();
+    virtual void CleanRegistryLeftovers();
+    virtual void SendEmail(const std::string& subject, const std::string& body, bool quiet);
+    virtual void RemoveBrowserGuard();
+
     Context& m_ctx;
+
+private:
+    // Log file, e-mail and browser guard: the end of every unattended uninstall run.
+    void FinishUnattendedRun();
+    void NotAvailable(const std::string& what);
 };
 
 }  // namespace kestrel

@@ -3,6 +3,7 @@
 // other mutable globals.
 
 #include <string>
+#include <vector>
 
 #include "app/debug_log.h"
 #include "os/ports.h"
@@ -37,6 +38,11 @@ public:
     DefinitionPaths definitions;
     std::string systemDrive;  // e.g. "C:"
     std::string runLog;       // the in-memory log of this run
+
+    // The full paths of the profile folders of the target system (GetUserList).
+    std::vector<std::string> userList;
+    // The program's cancel button: long file searches stop when it is set.
+    bool cancelRequested = false;
 };
 
 }  // namespace kestrel

@@ -130,17 +130,17 @@ bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
     return s.size() >= suffix.size() && EqualsNoCase(s.substr(s.size() - suffix.size()), suffix);
 }
 
-std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
+namespace {
+
+template <class Find>
+std::string ReplaceEach(std::string_view s, std::string_view from, std::string_view to, Find find) {
     if (from.empty()) {
         return std::string(s);
     }
     std::string out;
     size_t pos = 0;
-    while (true) {
-        size_t hit = s.find(from, pos);
-        if (hit == std::string_view::npos) {
-            break;
-        }
+    for (size_t hit = find(s, from, pos); hit != std::string_view::npos;
+         hit = find(s, from, pos)) {
         out.append(s.substr(pos, hit - pos));
         out.append(to);
         pos = hit + from.size();
@@ -149,23 +149,18 @@ std::string ReplaceAll(std::string_view s, std::string_view from, std::string_vi
     return out;
 }
 
+}  // namespace
+
+std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
+    return ReplaceEach(s, from, to, [](std::string_view h, std::string_view n, size_t p) {
+        return h.find(n, p);
+    });
+}
+
 std::string ReplaceAllNoCase(std::string_view s, std::string_view from, std::string_view to) {
-    if (from.empty()) {
-        return std::string(s);
-    }
-    std::string out;
-    size_t pos = 0;
-    while (true) {
-        size_t hit = FindNoCase(s, from, pos);
-        if (hit == std::string_view::npos) {
-            break;
-        }
-        out.append(s.substr(pos, hit - pos));
-        out.append(to);
-        pos = hit + from.size();
-    }
-    out.append(s.substr(pos));
-    return out;
+    return ReplaceEach(s, from, to, [](std::string_view h, std::string_view n, size_t p) {
+        return FindNoCase(h, n, p);
+    });
 }
 
 std::vector<std::string> Split(std::string_view s, std::string_view separator) {

@@ -118,3 +118,20 @@ bool AppendDebugLine(Context& ctx, const std::string& file, const std::string& t
 }
 
 }  // namespace kestrel
+
+namespace kestrel {
+
+bool ReadTextLines(Context& ctx, const std::string& file, std::vector<std::string>& lines) {
+    lines.clear();
+    std::string content;
+    {
+        RedirectionOff off(ctx.redirection);
+        if (ctx.os.files.ReadAll(file, content) != 0) {
+            return false;
+        }
+    }
+    lines = SplitLines(content);
+    return true;
+}
+
+}  // namespace kestrel

@@ -2,6 +2,7 @@
 // The one routine through which lists, the log and the report reach the disk.
 
 #include <string>
+#include <vector>
 
 namespace kestrel {
 
@@ -17,5 +18,14 @@ bool SaveTextToFile(Context& ctx, const std::string& file, const std::string& te
 // The same without any debug lines of its own: the writer of the debug file.
 bool AppendDebugLine(Context& ctx, const std::string& file, const std::string& text,
                      bool overwrite, bool noDuplicates);
+
+}  // namespace kestrel
+
+namespace kestrel {
+
+// The lines of a text file (CR LF, CR or LF ends a line), redirection off. False, with no
+// lines, when the file cannot be read.
+[[nodiscard]] bool ReadTextLines(Context& ctx, const std::string& file,
+                                 std::vector<std::string>& lines);
 
 }  // namespace kestrel

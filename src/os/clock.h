@@ -6,6 +6,16 @@
 
 namespace kestrel::os {
 
+// A local date and time, as SYSTEMTIME holds it.
+struct LocalTime {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -19,6 +29,12 @@ public:
     // Seconds since the epoch of the local clock, for date arithmetic.
     virtual int64_t UnixSeconds() = 0;
     virtual void Sleep(uint32_t milliseconds) = 0;
+
+    // The local time of a file time (FILETIME ticks, UTC); false for a time Windows cannot
+    // convert.
+    virtual bool ToLocalTime(int64_t fileTimeTicks, LocalTime& local) = 0;
+    // A local time in the system's general date format: the short date, a blank, the time.
+    virtual std::string FormatDateTime(const LocalTime& local) = 0;
 };
 
 }  // namespace kestrel::os

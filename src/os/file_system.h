@@ -26,6 +26,7 @@ struct DirEntry {
     uint64_t size = 0;
     int64_t creationTime = 0;  // FILETIME ticks (100 ns since 1601)
     int64_t lastWriteTime = 0;
+    int64_t lastAccessTime = 0;
 };
 
 enum class WriteMode {
@@ -72,7 +73,23 @@ public:
 
     // FindFirstFileA / FindNextFileA over a pattern such as "C:\dir\*.txt", "." and ".."
     // included as Windows lists them. 0 when at least one entry was found; 2 or 3 when none.
+    // A link (junction or symbolic link) is listed with kReparsePoint and is not entered.
     virtual uint32_t List(const std::string& pattern, std::vector<DirEntry>& entries) = 0;
+
+    // CopyFileA: 80 when failIfExists and the target exists; 5 when the source or the target
+    // is a folder or the target is read-only.
+    virtual uint32_t Copy(const std::string& source, const std::string& target,
+                          bool failIfExists) = 0;
+    // GetTempPathA: the temporary folder with a trailing "\"; "" when the call fails.
+    virtual std::string TempFolder() = 0;
+    // GetTempFileNameA(folder, prefix, 0): creates an empty file named by the first three
+    // characters of prefix, a hexadecimal number and ".tmp", and gives its path. 267 when
+    // folder is not an existing folder.
+    virtual uint32_t CreateTempFile(const std::string& folder, const std::string& prefix,
+                                    std::string& path) = 0;
+    // The file version of the version resource as "major.minor.build.revision"; "" when the
+    // file has none or cannot be read.
+    virtual std::string FileVersion(const std::string& path) = 0;
 };
 
 }  // namespace kestrel::os

@@ -10,6 +10,10 @@
 #include "os/profile_strings.h"
 #include "os/registry.h"
 #include "os/security.h"
+#include "os/shell_files.h"
+#include "os/system_info.h"
+#include "os/user_prompts.h"
+#include "os/volumes.h"
 #include "os/wow64.h"
 
 namespace kestrel::os {
@@ -21,6 +25,10 @@ struct Ports {
     DebugOutput& debugOut;
     Clock& clock;
     Wow64Redirection& wow64;
+    Volumes& volumes;
+    ShellFiles& shell;
+    SystemInfo& system;
+    UserPrompts& prompts;
     Registry& registry;
     Security& security;
     Processes& processes;

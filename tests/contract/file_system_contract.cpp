@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/strings.h"
 #include "contract/file_system_contract.h"
 
 namespace kestrel::testing {
@@ -200,6 +201,110 @@ TEST_P(FileSystemContract, RelativeAndMalformedPathsFindNothing) {
     std::string bytes;
     EXPECT_NE(fs.ReadAll(Root() + "\\bad|name", bytes), 0u);
     EXPECT_NE(fs.Write(Root() + "\\bad<name>", "x", WriteMode::kTruncate), 0u);
+}
+
+TEST_P(FileSystemContract, CopyMakesOrReplacesTheTargetOnlyWhenAllowed) {
+    auto& fs = Files();
+    const std::string source = Root() + "\\source.txt";
+    const std::string target = Root() + "\\target.txt";
+    ASSERT_EQ(fs.Write(source, "new", WriteMode::kTruncate), 0u);
+    EXPECT_EQ(fs.Copy(source, target, true), 0u);
+    EXPECT_EQ(Read(fs, target), "new");
+    ASSERT_EQ(fs.Write(target, "old", WriteMode::kTruncate), 0u);
+    EXPECT_EQ(fs.Copy(source, target, true), 80u);
+    EXPECT_EQ(Read(fs, target), "old");
+    EXPECT_EQ(fs.Copy(source, target, false), 0u);
+    EXPECT_EQ(Read(fs, target), "new");
+    EXPECT_EQ(Read(fs, source), "new");
+    EXPECT_EQ(fs.Copy(Root() + "\\absent.txt", target, false), 2u);
+    ASSERT_EQ(fs.CreateFolder(Root() + "\\folder"), 0u);
+    EXPECT_EQ(fs.Copy(source, Root() + "\\folder", false), 5u);
+    EXPECT_EQ(fs.Copy(Root() + "\\folder", target, false), 5u);
+    EXPECT_EQ(fs.Copy(source, Root() + "\\no\\dir\\t.txt", false), 3u);
+}
+
+TEST_P(FileSystemContract, TemporaryFilesAreMadeEmptyInTheFolderGiven) {
+    auto& fs = Files();
+    const std::string temp = fs.TempFolder();
+    ASSERT_FALSE(temp.empty());
+    EXPECT_EQ(temp.back(), '\\');
+    EXPECT_NE(fs.Attributes(temp) & os::attr::kDirectory, 0u);
+
+    std::string first, second;
+    ASSERT_EQ(fs.CreateTempFile(Root(), "kesZ", first), 0u);
+    ASSERT_EQ(fs.CreateTempFile(Root() + "\\", "kesZ", second), 0u);
+    EXPECT_NE(first, second);
+    for (const std::string& path : {first, second}) {
+        EXPECT_TRUE(StartsWithNoCase(path, Root() + "\\kes")) << path;
+        EXPECT_FALSE(StartsWithNoCase(path, Root() + "\\kesZ")) << path;
+        EXPECT_TRUE(EndsWithNoCase(path, ".tmp")) << path;
+        EXPECT_EQ(Read(fs, path), "");
+    }
+    std::string path;
+    EXPECT_EQ(fs.CreateTempFile(Root() + "\\missing", "kes", path), 267u);
+    EXPECT_EQ(fs.CreateTempFile(first, "kes", path), 267u);
+}
+
+TEST_P(FileSystemContract, FilesWithoutAVersionResourceHaveNoVersion) {
+    auto& fs = Files();
+    ASSERT_EQ(fs.Write(Root() + "\\plain.dll", "not a program", WriteMode::kTruncate), 0u);
+    EXPECT_EQ(fs.FileVersion(Root() + "\\plain.dll"), "");
+    EXPECT_EQ(fs.FileVersion(Root() + "\\absent.dll"), "");
+    EXPECT_EQ(fs.FileVersion(Root()), "");
+}
+
+TEST_P(FileSystemContract, LiteralPathsReachNamesWithTrailingDotsAndBlanks) {
+    auto& fs = Files();
+    const std::string literal = "\\\\?\\" + Root();
+    ASSERT_EQ(fs.Write(Root() + "\\name", "plain", WriteMode::kTruncate), 0u);
+    ASSERT_EQ(fs.Write(literal + "\\name.", "dotted", WriteMode::kTruncate), 0u);
+    ASSERT_EQ(fs.Write(literal + "\\blank ", "blank", WriteMode::kTruncate), 0u);
+    uint32_t rc = 0;
+    EXPECT_EQ(Names(fs, Root() + "\\*", &rc),
+              (std::vector<std::string>{".", "..", "blank ", "name", "name."}));
+    // The ordinary form drops the trailing dot and so names another file.
+    EXPECT_EQ(Read(fs, Root() + "\\name."), "plain");
+    EXPECT_EQ(fs.Attributes(Root() + "\\blank "), os::kInvalidAttributes);
+    EXPECT_EQ(Read(fs, literal + "\\name."), "dotted");
+    EXPECT_EQ(fs.Delete(literal + "\\name."), 0u);
+    EXPECT_EQ(fs.Delete(literal + "\\blank "), 0u);
+    EXPECT_EQ(Read(fs, Root() + "\\name"), "plain");
+    EXPECT_EQ(Names(fs, Root() + "\\*", &rc), (std::vector<std::string>{".", "..", "name"}));
+}
+
+TEST_P(FileSystemContract, JunctionsAreListedAsLinksAndRemovedWithoutTheirTarget) {
+    auto& fs = Files();
+    const std::string target = Root() + "\\target";
+    const std::string link = Root() + "\\tree\\link";
+    ASSERT_EQ(fs.CreateFolderTree(target), 0u);
+    ASSERT_EQ(fs.CreateFolder(Root() + "\\tree"), 0u);
+    ASSERT_EQ(fs.Write(target + "\\precious.txt", "keep", WriteMode::kTruncate), 0u);
+    if (!World().MakeJunction(link, target)) {
+        GTEST_SKIP() << "this platform cannot make junctions";
+    }
+    std::vector<os::DirEntry> entries;
+    ASSERT_EQ(fs.List(Root() + "\\tree\\link", entries), 0u);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_NE(entries[0].attributes & os::attr::kReparsePoint, 0u);
+    EXPECT_NE(entries[0].attributes & os::attr::kDirectory, 0u);
+    EXPECT_EQ(Read(fs, link + "\\precious.txt"), "keep");
+    EXPECT_EQ(fs.Delete(link), 5u);
+    EXPECT_EQ(fs.RemoveFolder(link), 0u);
+    EXPECT_EQ(fs.Attributes(link), os::kInvalidAttributes);
+    EXPECT_EQ(Read(fs, target + "\\precious.txt"), "keep");
+}
+
+TEST_P(FileSystemContract, ListingsGiveSizesAndTimes) {
+    auto& fs = Files();
+    ASSERT_EQ(fs.Write(Root() + "\\timed.txt", "12345", WriteMode::kTruncate), 0u);
+    std::vector<os::DirEntry> entries;
+    ASSERT_EQ(fs.List(Root() + "\\timed.txt", entries), 0u);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].size, 5u);
+    // After 2001 (FILETIME ticks) and not before it was made.
+    EXPECT_GT(entries[0].creationTime, 126000000000000000);
+    EXPECT_GE(entries[0].lastWriteTime, entries[0].creationTime - 20000000);
+    EXPECT_GT(entries[0].lastAccessTime, 126000000000000000);
 }
 
 TEST_P(ProfileStringsContract, ReadsWhatWasWrittenWithWindowsRules) {

@@ -19,6 +19,9 @@ private:
 };
 
 class FileSystemContract : public WorldTest {};
+class ShellFilesContract : public WorldTest {};
+class VolumesContract : public WorldTest {};
+class SystemInfoContract : public WorldTest {};
 class ProfileStringsContract : public WorldTest {};
 
 }  // namespace kestrel::testing

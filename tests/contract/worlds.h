@@ -10,6 +10,9 @@
 
 #include "os/file_system.h"
 #include "os/profile_strings.h"
+#include "os/shell_files.h"
+#include "os/system_info.h"
+#include "os/volumes.h"
 
 namespace kestrel::testing {
 
@@ -28,6 +31,16 @@ public:
     // Wine started by root opens read-only files for writing: the Unix permission bit that
     // carries the attribute does not stop root. Windows (and the fake) answer 5.
     virtual bool WritesIgnoreReadOnly() const { return false; }
+
+    virtual os::ShellFiles& Shell() = 0;
+    virtual os::Volumes& Drives() = 0;
+    virtual os::SystemInfo& System() = 0;
+    // Makes a junction at link that leads to the folder target. False where the platform cannot:
+    // Wine 8 answers 50 (not supported) to FSCTL_SET_REPARSE_POINT.
+    virtual bool MakeJunction(const std::string& link, const std::string& target) = 0;
+    // Wine refuses a shell move of several items as a whole (0x4C7) and moves nothing; Windows
+    // moves them.
+    virtual bool ShellMoveOfSeveralItemsFails() const { return false; }
 };
 
 struct WorldMaker {

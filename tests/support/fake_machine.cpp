@@ -3,7 +3,8 @@
 namespace kestrel::testing {
 
 FakeMachine::FakeMachine()
-    : ctx(os::Ports{env, files, ini, debugOut, clock, wow64, registry, security, processes}) {
+    : ctx(os::Ports{env, files, ini, debugOut, clock, wow64, volumes, shell, system, prompts,
+                    registry, security, processes}) {
     files.AddDrive("C:");
     files.AddFolder("C:\\Windows\\system32");
     files.AddFile("C:\\Windows\\explorer.exe", "MZ");
@@ -14,6 +15,7 @@ FakeMachine::FakeMachine()
     files.AddFolder("C:\\Users\\Default");
     files.AddFolder("C:\\Users\\tech\\AppData\\Local\\Temp");
     files.AddFile("C:\\Kestrel\\Kestrel.exe", "MZ");
+    files.tempFolder = "C:\\Users\\tech\\AppData\\Local\\Temp\\";
     env.programFile = "C:\\Kestrel\\Kestrel.exe";
     env.SetArguments("");
     env.commandLine = "\"C:\\Kestrel\\Kestrel.exe\"";

@@ -10,6 +10,10 @@
 #include "os/fake/fake_profile_strings.h"
 #include "os/fake/fake_registry.h"
 #include "os/fake/fake_security.h"
+#include "os/fake/fake_shell_files.h"
+#include "os/fake/fake_system_info.h"
+#include "os/fake/fake_user_prompts.h"
+#include "os/fake/fake_volumes.h"
 
 namespace kestrel::testing {
 
@@ -23,6 +27,10 @@ public:
     os::fake::FakeDebugOutput debugOut;
     os::fake::FakeClock clock;
     os::fake::FakeWow64 wow64;
+    os::fake::FakeVolumes volumes{files};
+    os::fake::FakeShellFiles shell{files};
+    os::fake::FakeSystemInfo system;
+    os::fake::FakeUserPrompts prompts;
     os::fake::FakeRegistry registry;
     os::fake::FakeSecurity security{registry};
     os::fake::FakeProcesses processes{clock};

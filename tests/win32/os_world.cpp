@@ -6,13 +6,10 @@
 #include "os/win32/windows_api.h"
 #include "support/child_mode.h"
 #include "win32/os_world.h"
+#include "win32/win32_machine.h"
 
 namespace kestrel::testing {
 namespace {
-
-bool UnderWine() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
 
 class Win32RegistryWorld : public RegistryWorld {
 public:
@@ -29,8 +26,8 @@ public:
         DWORD n = sizeof(name);
         return GetUserNameA(name, &n) ? std::string(name) : std::string();
     }
-    bool DeletesIgnoreDenyEntries() const override { return UnderWine(); }
-    bool AddsMissingNul() const override { return UnderWine(); }
+    bool DeletesIgnoreDenyEntries() const override { return RunningUnderWine(); }
+    bool AddsMissingNul() const override { return RunningUnderWine(); }
 
 private:
     std::unique_ptr<os::Registry> m_registry;

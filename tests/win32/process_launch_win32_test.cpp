@@ -11,7 +11,7 @@
 #include "os/win32/windows_api.h"
 #include "platform/process_launch.h"
 #include "support/child_mode.h"
-#include "win32/real_machine.h"
+#include "win32/win32_machine.h"
 #include "win32/win32_world.h"
 
 namespace kestrel {
@@ -40,18 +40,18 @@ protected:
             Sleep(50);
         }
     }
-    testing::RealMachine m;
+    testing::Win32Machine m;
     std::string message = "untouched";
 };
 
 TEST_F(RealProcesses, AChildIsWaitedForAndItsExitCodeRead) {
-    EXPECT_TRUE(
-        ShellAndWaitForTermination(m.ctx, ChildCommandLine("sleep:200"), 0, message, 60000, true));
+    EXPECT_TRUE(ShellAndWaitForTermination(m.ctx(), ChildCommandLine("sleep:200"), 0, message,
+                                           60000, true));
     EXPECT_EQ(message, "untouched");
     EXPECT_EQ(RunningChildren(), 0);
     EXPECT_EQ(m.debugOut.lines.back(), "\t\tSuccess=True");
     uint32_t code = 0;
-    EXPECT_TRUE(ShellX(m.ctx, testing::TestProgramPath(),
+    EXPECT_TRUE(ShellX(m.ctx(), testing::TestProgramPath(),
                        std::string(testing::kChildSwitch) + "exit:7", true, 0, code, false, false,
                        kNoTimeout));
     EXPECT_EQ(code, 7u);
@@ -59,13 +59,13 @@ TEST_F(RealProcesses, AChildIsWaitedForAndItsExitCodeRead) {
 
 TEST_F(RealProcesses, ATimeOutLeavesTheChildRunning) {
     EXPECT_FALSE(
-        ShellAndWaitForTermination(m.ctx, ChildCommandLine("sleep:2500"), 0, message, 200, true));
+        ShellAndWaitForTermination(m.ctx(), ChildCommandLine("sleep:2500"), 0, message, 200, true));
     EXPECT_EQ(message, "The process has timed out.");
     EXPECT_EQ(RunningChildren(), 1);
 }
 
 TEST_F(RealProcesses, AProgramThatDoesNotExistIsReported) {
-    EXPECT_FALSE(ShellAndWaitForTermination(m.ctx, "C:\\kestrel-tests\\none\\absent.exe /x", 0,
+    EXPECT_FALSE(ShellAndWaitForTermination(m.ctx(), "C:\\kestrel-tests\\none\\absent.exe /x", 0,
                                             message, kNoTimeout, false));
     EXPECT_EQ(message, "File not found");
     EXPECT_EQ(m.debugOut.lines[1],
@@ -73,17 +73,17 @@ TEST_F(RealProcesses, AProgramThatDoesNotExistIsReported) {
 }
 
 TEST_F(RealProcesses, AProgramThatStartsAnotherIsWaitedForWholeWhenAsked) {
-    EXPECT_TRUE(
-        ShellAndWaitForTermination(m.ctx, ChildCommandLine("spawn:1500"), 0, message, 60000, true));
+    EXPECT_TRUE(ShellAndWaitForTermination(m.ctx(), ChildCommandLine("spawn:1500"), 0, message,
+                                           60000, true));
     EXPECT_EQ(RunningChildren(), 1);  // the grandchild outlived the wait
     for (int i = 0; i < 100 && RunningChildren() > 0; ++i) {
         Sleep(50);
     }
-    EXPECT_TRUE(ShellAndWaitForTermination(m.ctx, ChildCommandLine("spawn:800"), 0, message, 60000,
-                                           true, {.waitForDescendants = true}));
+    EXPECT_TRUE(ShellAndWaitForTermination(m.ctx(), ChildCommandLine("spawn:800"), 0, message,
+                                           60000, true, {.waitForDescendants = true}));
     EXPECT_EQ(RunningChildren(), 0);
-    EXPECT_FALSE(ShellAndWaitForTermination(m.ctx, ChildCommandLine("spawn:3000"), 0, message, 300,
-                                            true, {.waitForDescendants = true}));
+    EXPECT_FALSE(ShellAndWaitForTermination(m.ctx(), ChildCommandLine("spawn:3000"), 0, message,
+                                            300, true, {.waitForDescendants = true}));
     EXPECT_EQ(message, "The process has timed out.");
 }
 
@@ -93,7 +93,7 @@ TEST_F(RealProcesses, APathWithBlanksIsQuoted) {
     const std::string copy = folder + "\\child copy.exe";
     ASSERT_TRUE(CopyFileA(testing::TestProgramPath().c_str(), copy.c_str(), FALSE));
     uint32_t code = 0;
-    EXPECT_TRUE(ShellX(m.ctx, copy, std::string(testing::kChildSwitch) + "exit:12", true, 0, code,
+    EXPECT_TRUE(ShellX(m.ctx(), copy, std::string(testing::kChildSwitch) + "exit:12", true, 0, code,
                        false, false, kNoTimeout));
     EXPECT_EQ(code, 12u);
     testing::RemoveTree(folder.substr(0, folder.rfind('\\')));
@@ -126,8 +126,8 @@ TEST_F(RealProcesses, WindowMessagesAreDispatchedDuringTheWait) {
         Sleep(300);
         seenWhenPosted = g_dispatched.load();
     });
-    EXPECT_TRUE(
-        ShellAndWaitForTermination(m.ctx, ChildCommandLine("sleep:1500"), 0, message, 60000, true));
+    EXPECT_TRUE(ShellAndWaitForTermination(m.ctx(), ChildCommandLine("sleep:1500"), 0, message,
+                                           60000, true));
     poster.join();
     // The message was handled while the child still ran, not when the wait returned.
     EXPECT_EQ(seenWhenPosted.load(), 1);
@@ -136,7 +136,7 @@ TEST_F(RealProcesses, WindowMessagesAreDispatchedDuringTheWait) {
 
 TEST_F(RealProcesses, DelayLastsAboutTheTimeAsked) {
     const DWORD before = GetTickCount();
-    Delay(m.ctx, 0.3);
+    Delay(m.ctx(), 0.3);
     const DWORD took = GetTickCount() - before;
     EXPECT_GE(took, 280u);
     EXPECT_LT(took, 5000u);

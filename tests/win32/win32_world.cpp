@@ -1,10 +1,13 @@
 #include "win32/win32_world.h"
 
 #include <atomic>
+#include <cstring>
 #include <map>
 
 #include "os/win32/win32_ports.h"
 #include "os/win32/windows_api.h"
+
+#include <winioctl.h>
 
 namespace kestrel::testing {
 namespace {
@@ -20,7 +23,12 @@ void RemoveTreeW(const std::wstring& path) {
             }
             std::wstring child = path + L"\\" + name;
             SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                // A link goes alone; what it leads to is not the test's.
+                if (!RemoveDirectoryW(child.c_str())) {
+                    DeleteFileW(child.c_str());
+                }
+            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTreeW(child);
             } else {
                 DeleteFileW(child.c_str());
@@ -31,11 +39,62 @@ void RemoveTreeW(const std::wstring& path) {
     RemoveDirectoryW(path.c_str());
 }
 
+bool IsWine() {
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// The reparse data of a mount point (junction), as FSCTL_SET_REPARSE_POINT takes it.
+struct MountPointData {
+    DWORD tag;
+    WORD dataLength;
+    WORD reserved;
+    WORD substituteOffset;
+    WORD substituteLength;
+    WORD printOffset;
+    WORD printLength;
+    WCHAR names[1024];
+};
+
+bool MakeJunctionW(const std::wstring& link, const std::wstring& target) {
+    const std::wstring substitute = L"\\??\\" + target;
+    if ((substitute.size() + target.size() + 2) >= 1024 ||
+        !CreateDirectoryW(link.c_str(), nullptr)) {
+        return false;
+    }
+    HANDLE h = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    bool made = false;
+    if (h != INVALID_HANDLE_VALUE) {
+        MountPointData data{};
+        data.tag = IO_REPARSE_TAG_MOUNT_POINT;
+        const WORD substituteBytes = static_cast<WORD>(substitute.size() * sizeof(WCHAR));
+        const WORD printBytes = static_cast<WORD>(target.size() * sizeof(WCHAR));
+        std::memcpy(data.names, substitute.c_str(), substituteBytes + sizeof(WCHAR));
+        std::memcpy(reinterpret_cast<char*>(data.names) + substituteBytes + sizeof(WCHAR),
+                    target.c_str(), printBytes + sizeof(WCHAR));
+        data.substituteLength = substituteBytes;
+        data.printOffset = substituteBytes + sizeof(WCHAR);
+        data.printLength = printBytes;
+        data.dataLength = static_cast<WORD>(8 + substituteBytes + printBytes + 2 * sizeof(WCHAR));
+        DWORD returned = 0;
+        made = DeviceIoControl(h, FSCTL_SET_REPARSE_POINT, &data, data.dataLength + 8, nullptr, 0,
+                               &returned, nullptr) != FALSE;
+        CloseHandle(h);
+    }
+    if (!made) {
+        RemoveDirectoryW(link.c_str());
+    }
+    return made;
+}
+
 class Win32FileWorld : public FileWorld {
 public:
     Win32FileWorld()
         : m_files(os::win32::MakeFileSystem()),
           m_ini(os::win32::MakeProfileStrings()),
+          m_shell(os::win32::MakeShellFiles()),
+          m_volumes(os::win32::MakeVolumes()),
+          m_system(os::win32::MakeSystemInfo()),
           m_root(MakeScratchFolder("files")) {}
     ~Win32FileWorld() override {
         for (auto& [path, handle] : m_locks) {
@@ -60,13 +119,21 @@ public:
         }
     }
     bool IsReal() const override { return true; }
-    bool WritesIgnoreReadOnly() const override {
-        return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    bool WritesIgnoreReadOnly() const override { return IsWine(); }
+    os::ShellFiles& Shell() override { return *m_shell; }
+    os::Volumes& Drives() override { return *m_volumes; }
+    os::SystemInfo& System() override { return *m_system; }
+    bool MakeJunction(const std::string& link, const std::string& target) override {
+        return MakeJunctionW(os::win32::Wide(link), os::win32::Wide(target));
     }
+    bool ShellMoveOfSeveralItemsFails() const override { return IsWine(); }
 
 private:
     std::unique_ptr<os::FileSystem> m_files;
     std::unique_ptr<os::ProfileStrings> m_ini;
+    std::unique_ptr<os::ShellFiles> m_shell;
+    std::unique_ptr<os::Volumes> m_volumes;
+    std::unique_ptr<os::SystemInfo> m_system;
     std::string m_root;
     std::map<std::string, HANDLE> m_locks;
 };

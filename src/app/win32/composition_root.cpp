@@ -14,11 +14,15 @@ int RunKestrel() {
     auto debugOut = os::win32::MakeDebugOutput();
     auto clock = os::win32::MakeClock();
     auto wow64 = os::win32::MakeWow64Redirection();
+    auto volumes = os::win32::MakeVolumes();
+    auto shell = os::win32::MakeShellFiles();
+    auto system = os::win32::MakeSystemInfo();
+    auto prompts = os::win32::MakeUserPrompts();
     auto registry = os::win32::MakeRegistry();
     auto security = os::win32::MakeSecurity();
     auto processes = os::win32::MakeProcesses();
-    Context ctx(
-        os::Ports{*env, *files, *ini, *debugOut, *clock, *wow64, *registry, *security, *processes});
+    Context ctx(os::Ports{*env, *files, *ini, *debugOut, *clock, *wow64, *volumes, *shell, *system,
+                          *prompts, *registry, *security, *processes});
     CommandRunner runner(ctx);
     return Main(ctx, runner);
 }

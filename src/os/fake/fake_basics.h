@@ -26,13 +26,20 @@ public:
     uint32_t milliseconds = 1000;
     int64_t unixSeconds = 1796544647;
     std::vector<uint32_t> sleeps;
+    int utcOffsetMinutes = 0;  // the local time zone
 
     std::string ShortDate() override { return shortDate; }
     std::string TimeOfDay() override { return timeOfDay; }
     uint32_t Milliseconds() override { return milliseconds; }
     int64_t UnixSeconds() override { return unixSeconds; }
     void Sleep(uint32_t ms) override;
+    bool ToLocalTime(int64_t fileTimeTicks, LocalTime& local) override;
+    // "M/D/YYYY h:mm:ss AM", as an English system writes it.
+    std::string FormatDateTime(const LocalTime& local) override;
 };
+
+// The file time (UTC ticks) of a date and time given in UTC, for setting up tests.
+int64_t FileTimeOf(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 
 class FakeWow64 : public Wow64Redirection {
 public:

@@ -8,6 +8,11 @@
 namespace kestrel::os::fake {
 namespace {
 
+// The "\\?\" form of a normalised display path.
+std::string LiteralOf(const std::string& display) {
+    return StartsWith(display, "\\\\") ? "\\\\?\\UNC\\" + display.substr(2) : "\\\\?\\" + display;
+}
+
 constexpr uint32_t kFileNotFound = 2;
 constexpr uint32_t kPathNotFound = 3;
 constexpr uint32_t kAccessDenied = 5;
@@ -17,137 +22,9 @@ constexpr uint32_t kInvalidName = 123;
 constexpr uint32_t kDirNotEmpty = 145;
 constexpr uint32_t kAlreadyExists = 183;
 
-bool ValidName(const std::string& name) {
-    if (name.empty()) {
-        return false;
-    }
-    for (char c : name) {
-        if (c == '<' || c == '>' || c == ':' || c == '"' || c == '|' || c == '?' || c == '*' ||
-            (static_cast<unsigned char>(c) < 32)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
-bool WildcardMatch(const std::string& pattern, const std::string& name) {
-    std::string p = LCase(pattern == "*.*" ? std::string("*") : pattern);
-    std::string n = LCase(name);
-    // A trailing ".*" also matches names without an extension, as Windows does.
-    if (p.size() >= 2 && p.compare(p.size() - 2, 2, ".*") == 0 && n.find('.') == std::string::npos) {
-        p.erase(p.size() - 2);
-    }
-    size_t pi = 0, ni = 0, star = std::string::npos, mark = 0;
-    while (ni < n.size()) {
-        if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
-            ++pi;
-            ++ni;
-        } else if (pi < p.size() && p[pi] == '*') {
-            star = pi++;
-            mark = ni;
-        } else if (star != std::string::npos) {
-            pi = star + 1;
-            ni = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (pi < p.size() && p[pi] == '*') {
-        ++pi;
-    }
-    return pi == p.size();
-}
-
 FakeFileSystem::FakeFileSystem() = default;
-
-std::optional<std::string> FakeFileSystem::Normalize(const std::string& raw, std::string* display) {
-    std::string path = ReplaceAll(raw, "/", "\\");
-    if (StartsWith(path, "\\\\?\\UNC\\")) {
-        path = "\\\\" + path.substr(8);
-    } else if (StartsWith(path, "\\\\?\\")) {
-        path = path.substr(4);
-    }
-    std::string root;
-    std::string rest;
-    if (path.size() >= 2 && path[1] == ':') {
-        if (!std::isalpha(static_cast<unsigned char>(path[0]))) {
-            return std::nullopt;
-        }
-        if (path.size() > 2 && path[2] != '\\') {
-            return std::nullopt;  // "C:dir" is relative to the drive's current folder
-        }
-        root = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])))) + ":";
-        rest = path.size() > 3 ? path.substr(3) : "";
-    } else if (StartsWith(path, "\\\\")) {
-        std::vector<std::string> parts = Split(path.substr(2), "\\");
-        if (parts.size() < 2 || parts[0].empty() || parts[1].empty()) {
-            return std::nullopt;
-        }
-        root = "\\\\" + parts[0] + "\\" + parts[1];
-        parts.erase(parts.begin(), parts.begin() + 2);
-        rest = Join(parts, "\\");
-    } else {
-        return std::nullopt;
-    }
-    std::vector<std::string> out;
-    for (const std::string& part : Split(rest, "\\")) {
-        if (part.empty() || part == ".") {
-            continue;
-        }
-        if (part == "..") {
-            if (!out.empty()) {
-                out.pop_back();
-            }
-            continue;
-        }
-        // Windows drops trailing dots and blanks of a name.
-        std::string name = part;
-        while (!name.empty() && (name.back() == '.' || name.back() == ' ')) {
-            name.pop_back();
-        }
-        if (!ValidName(name)) {
-            return std::nullopt;
-        }
-        out.push_back(name);
-    }
-    std::string shown = root;
-    for (const std::string& part : out) {
-        shown += "\\" + part;
-    }
-    if (display != nullptr) {
-        *display = shown;
-    }
-    return LCase(shown);
-}
-
-bool FakeFileSystem::IsRoot(const std::string& key) const {
-    if (key.size() == 2 && key[1] == ':') {
-        return true;
-    }
-    return StartsWith(key, "\\\\") && std::count(key.begin() + 2, key.end(), '\\') == 1;
-}
-
-std::string FakeFileSystem::Parent(const std::string& key) const {
-    if (IsRoot(key)) {
-        return {};
-    }
-    return key.substr(0, key.rfind('\\'));
-}
-
-const FakeFileSystem::Node* FakeFileSystem::Find(const std::string& path) const {
-    std::optional<std::string> key = Normalize(path, nullptr);
-    if (!key) {
-        return nullptr;
-    }
-    auto it = m_nodes.find(*key);
-    return it == m_nodes.end() ? nullptr : &it->second;
-}
-
-FakeFileSystem::Node* FakeFileSystem::Find(const std::string& path) {
-    return const_cast<Node*>(static_cast<const FakeFileSystem*>(this)->Find(path));
-}
 
 uint32_t FakeFileSystem::ParentError(const std::string& key) const {
     std::string parent = Parent(key);
@@ -174,7 +51,7 @@ void FakeFileSystem::AddDrive(const std::string& root) {
 
 void FakeFileSystem::AddFolder(const std::string& path) {
     std::string display;
-    std::optional<std::string> key = Normalize(path, &display);
+    std::optional<std::string> key = Key(path, &display);
     if (!key) {
         return;
     }
@@ -200,18 +77,22 @@ void FakeFileSystem::AddFolder(const std::string& path) {
 
 void FakeFileSystem::AddFile(const std::string& path, const std::string& content,
                              uint32_t attributes) {
+    Node node;
+    node.attributes = attributes;
+    node.content = content;
+    Place(path, std::move(node));
+}
+
+void FakeFileSystem::Place(const std::string& path, Node node) {
     std::string display;
-    std::optional<std::string> key = Normalize(path, &display);
+    std::optional<std::string> key = Key(path, &display);
     if (!key) {
         return;
     }
-    AddFolder(display.substr(0, display.rfind('\\')));
-    Node node;
+    AddFolder(LiteralOf(display.substr(0, display.rfind('\\'))));
     node.path = display;
-    node.attributes = attributes;
-    node.content = content;
     node.creationTime = node.lastWriteTime = Tick();
-    m_nodes[*key] = node;
+    m_nodes[*key] = std::move(node);
 }
 
 bool FakeFileSystem::Exists(const std::string& path) const {
@@ -251,17 +132,17 @@ std::vector<std::string> FakeFileSystem::AllPaths() const {
 }
 
 int32_t FakeFileSystem::OpenFileExist(const std::string& path) {
-    const Node* node = Find(path);
+    const Node* node = Find(path, true);
     return node != nullptr && !node->folder ? 1 : -1;
 }
 
 bool FakeFileSystem::OpenForReading(const std::string& path) {
-    const Node* node = Find(path);
+    const Node* node = Find(path, true);
     return node != nullptr && !node->folder;
 }
 
 uint32_t FakeFileSystem::Attributes(const std::string& path, uint32_t* error) {
-    std::optional<std::string> key = Normalize(path, nullptr);
+    std::optional<std::string> key = Key(path, nullptr);
     uint32_t err = 0;
     if (!key) {
         err = kInvalidName;
@@ -292,7 +173,7 @@ uint32_t FakeFileSystem::SetAttributes(const std::string& path, uint32_t attribu
 
 uint32_t FakeFileSystem::CreateFolder(const std::string& path) {
     std::string display;
-    std::optional<std::string> key = Normalize(path, &display);
+    std::optional<std::string> key = Key(path, &display);
     if (!key) {
         return kInvalidName;
     }
@@ -313,7 +194,7 @@ uint32_t FakeFileSystem::CreateFolder(const std::string& path) {
 
 uint32_t FakeFileSystem::CreateFolderTree(const std::string& path) {
     std::string display;
-    std::optional<std::string> key = Normalize(path, &display);
+    std::optional<std::string> key = Key(path, &display);
     if (!key) {
         return kInvalidName;
     }
@@ -350,7 +231,7 @@ bool FakeFileSystem::MakeSurePathExists(const std::string& path) {
         return false;
     }
     std::string folder = path.substr(0, cut);
-    std::optional<std::string> key = Normalize(folder, nullptr);
+    std::optional<std::string> key = Key(folder, nullptr);
     if (!key) {
         return false;
     }
@@ -362,7 +243,7 @@ bool FakeFileSystem::MakeSurePathExists(const std::string& path) {
 }
 
 uint32_t FakeFileSystem::ReadAll(const std::string& path, std::string& bytes) {
-    std::optional<std::string> key = Normalize(path, nullptr);
+    std::optional<std::string> key = Key(path, nullptr, true);
     if (!key) {
         return kInvalidName;
     }
@@ -380,7 +261,7 @@ uint32_t FakeFileSystem::ReadAll(const std::string& path, std::string& bytes) {
 uint32_t FakeFileSystem::Write(const std::string& path, const std::string& bytes,
                                WriteMode mode) {
     std::string display;
-    std::optional<std::string> key = Normalize(path, &display);
+    std::optional<std::string> key = Key(path, &display, true);
     if (!key) {
         return kInvalidName;
     }
@@ -439,8 +320,8 @@ void FakeFileSystem::MoveTree(const std::string& from, const std::string& to,
 
 uint32_t FakeFileSystem::Replace(const std::string& source, const std::string& target) {
     std::string display;
-    std::optional<std::string> from = Normalize(source, nullptr);
-    std::optional<std::string> to = Normalize(target, &display);
+    std::optional<std::string> from = Key(source, nullptr);
+    std::optional<std::string> to = Key(target, &display);
     if (!from || !to) {
         return kInvalidName;
     }
@@ -471,8 +352,8 @@ uint32_t FakeFileSystem::Replace(const std::string& source, const std::string& t
 
 uint32_t FakeFileSystem::Move(const std::string& source, const std::string& target) {
     std::string display;
-    std::optional<std::string> from = Normalize(source, nullptr);
-    std::optional<std::string> to = Normalize(target, &display);
+    std::optional<std::string> from = Key(source, nullptr);
+    std::optional<std::string> to = Key(target, &display);
     if (!from || !to) {
         return kInvalidName;
     }
@@ -497,7 +378,7 @@ uint32_t FakeFileSystem::Move(const std::string& source, const std::string& targ
 }
 
 uint32_t FakeFileSystem::Delete(const std::string& path) {
-    std::optional<std::string> key = Normalize(path, nullptr);
+    std::optional<std::string> key = Key(path, nullptr);
     if (!key) {
         return kInvalidName;
     }
@@ -516,7 +397,7 @@ uint32_t FakeFileSystem::Delete(const std::string& path) {
 }
 
 uint32_t FakeFileSystem::RemoveFolder(const std::string& path) {
-    std::optional<std::string> key = Normalize(path, nullptr);
+    std::optional<std::string> key = Key(path, nullptr);
     if (!key) {
         return kInvalidName;
     }
@@ -530,23 +411,23 @@ uint32_t FakeFileSystem::RemoveFolder(const std::string& path) {
     if ((it->second.attributes & attr::kReadOnly) != 0) {
         return kAccessDenied;
     }
-    for (const auto& [k, node] : m_nodes) {
-        if (StartsWith(k, *key + "\\")) {
-            return kDirNotEmpty;
-        }
+    const std::string below = *key + "\\";
+    auto child = m_nodes.lower_bound(below);
+    if (child != m_nodes.end() && StartsWith(child->first, below)) {
+        return kDirNotEmpty;
     }
     m_nodes.erase(it);
     return 0;
 }
 
 uint32_t FakeFileSystem::List(const std::string& pattern, std::vector<DirEntry>& entries) {
-    std::string p = ReplaceAll(pattern, "/", "\\");
+    std::string p = StartsWith(pattern, "\\\\?\\") ? pattern : ReplaceAll(pattern, "/", "\\");
     size_t cut = p.rfind('\\');
     if (cut == std::string::npos) {
         return kPathNotFound;
     }
     std::string mask = p.substr(cut + 1);
-    std::optional<std::string> folder = Normalize(p.substr(0, cut + 1), nullptr);
+    std::optional<std::string> folder = Key(p.substr(0, cut + 1), nullptr, true);
     if (!folder) {
         return kPathNotFound;
     }
@@ -568,9 +449,12 @@ uint32_t FakeFileSystem::List(const std::string& pattern, std::vector<DirEntry>&
             }
         }
     }
-    for (const auto& [k, node] : m_nodes) {
-        if (k.size() <= folder->size() + 1 || !StartsWith(k, *folder + "\\") ||
-            k.find('\\', folder->size() + 1) != std::string::npos) {
+    // Keys are sorted, so everything below the folder follows its own key with a "\\".
+    const std::string below = *folder + "\\";
+    for (auto it = m_nodes.lower_bound(below);
+         it != m_nodes.end() && StartsWith(it->first, below); ++it) {
+        const auto& [k, node] = *it;
+        if (k.find('\\', below.size()) != std::string::npos) {
             continue;
         }
         std::string name = node.path.substr(node.path.rfind('\\') + 1);
@@ -583,9 +467,116 @@ uint32_t FakeFileSystem::List(const std::string& pattern, std::vector<DirEntry>&
         e.size = node.content.size();
         e.creationTime = node.creationTime;
         e.lastWriteTime = node.lastWriteTime;
+        e.lastAccessTime = node.lastWriteTime;
         entries.push_back(e);
     }
     return entries.size() > before ? 0 : kFileNotFound;
+}
+
+void FakeFileSystem::AddLink(const std::string& path, const std::string& target, bool folder) {
+    Node node;
+    node.folder = folder;
+    node.attributes = (folder ? attr::kDirectory : attr::kArchive) | attr::kReparsePoint;
+    node.linkTarget = target;
+    m_hasLinks = true;
+    Place(path, std::move(node));
+}
+
+void FakeFileSystem::SetVersion(const std::string& path, const std::string& version) {
+    if (Node* node = Find(path)) {
+        node->version = version;
+    }
+}
+
+void FakeFileSystem::SetTimes(const std::string& path, int64_t created, int64_t modified) {
+    if (Node* node = Find(path)) {
+        node->creationTime = created;
+        node->lastWriteTime = modified;
+    }
+}
+
+std::vector<std::string> FakeFileSystem::Drives() const {
+    std::vector<std::string> drives;
+    for (const auto& [key, node] : m_nodes) {
+        if (key.size() == 2 && key[1] == ':') {
+            drives.push_back(node.path);
+        }
+    }
+    return drives;
+}
+
+uint32_t FakeFileSystem::Copy(const std::string& source, const std::string& target,
+                              bool failIfExists) {
+    std::string display;
+    std::optional<std::string> from = Key(source, nullptr, true);
+    std::optional<std::string> to = Key(target, &display, true);
+    if (!from || !to) {
+        return kInvalidName;
+    }
+    auto src = m_nodes.find(*from);
+    if (src == m_nodes.end()) {
+        return ParentError(*from) != 0 ? kPathNotFound : kFileNotFound;
+    }
+    if (src->second.folder) {
+        return kAccessDenied;
+    }
+    if (src->second.locked) {
+        return kSharingViolation;
+    }
+    if (auto dst = m_nodes.find(*to); dst != m_nodes.end()) {
+        if (dst->second.folder || (dst->second.attributes & attr::kReadOnly) != 0) {
+            return kAccessDenied;
+        }
+        if (failIfExists) {
+            return kFileExists;
+        }
+        if (dst->second.locked) {
+            return kSharingViolation;
+        }
+    } else if (uint32_t err = ParentError(*to)) {
+        return err;
+    }
+    Node copy = src->second;
+    copy.path = display;
+    copy.attributes |= attr::kArchive;
+    copy.creationTime = Tick();
+    m_nodes[*to] = copy;
+    return 0;
+}
+
+uint32_t FakeFileSystem::CreateTempFile(const std::string& folder, const std::string& prefix,
+                                        std::string& path) {
+    const Node* dir = Find(folder, true);
+    if (dir == nullptr || !dir->folder) {
+        return 267;  // ERROR_DIRECTORY
+    }
+    const std::string base = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
+    static const char* const kHex = "0123456789ABCDEF";
+    for (int tries = 0; tries < 0x10000; ++tries) {
+        uint32_t number = ++m_tempCounter & 0xFFFF;
+        if (number == 0) {
+            continue;
+        }
+        std::string hex;
+        for (; number != 0; number >>= 4) {
+            hex.insert(hex.begin(), kHex[number & 0xF]);
+        }
+        const std::string candidate = base + prefix.substr(0, 3) + hex + ".tmp";
+        uint32_t err = Write(candidate, "", WriteMode::kCreateNew);
+        if (err == 0) {
+            path = candidate;
+            return 0;
+        }
+        if (err != kFileExists) {
+            return err;
+        }
+    }
+    return kFileExists;
+}
+
+std::string FakeFileSystem::FileVersion(const std::string& path) {
+    const Node* node = Find(path, true);
+    return node == nullptr || node->folder ? std::string() : node->version;
 }
 
 }  // namespace kestrel::os::fake

@@ -1,7 +1,8 @@
 #pragma once
 // An in-memory file system with Windows' rules: drive and UNC roots, "\" or "/" separators,
-// names compared without case, attributes, read-only and locked files, and the Win32 error
-// numbers of the real calls.
+// names compared without case, attributes, read-only and locked files, links (junctions and
+// symbolic links, followed inside a path but not at its end), "\\?\" paths taken literally
+// (trailing dots and blanks kept), and the Win32 error numbers of the real calls.
 
 #include <cstdint>
 #include <map>
@@ -22,6 +23,14 @@ public:
     void AddFolder(const std::string& path);  // with all missing parents
     void AddFile(const std::string& path, const std::string& content = {},
                  uint32_t attributes = attr::kArchive);  // parents made as needed
+    // A junction (folder) or a file symbolic link at path that leads to target; the target
+    // need not exist.
+    void AddLink(const std::string& path, const std::string& target, bool folder = true);
+    void SetVersion(const std::string& path, const std::string& version);
+    // Creation and last-write times (FILETIME ticks; the last access equals the last write).
+    void SetTimes(const std::string& path, int64_t created, int64_t modified);
+    // The drive roots ("C:") in order.
+    std::vector<std::string> Drives() const;
     bool Exists(const std::string& path) const;
     bool IsFolder(const std::string& path) const;
     std::optional<std::string> Content(const std::string& path) const;
@@ -33,6 +42,8 @@ public:
     // All paths (display spelling), sorted, for whole-state comparisons.
     std::vector<std::string> AllPaths() const;
     int writeCount = 0;
+    // What GetTempPathA answers ("" makes it fail).
+    std::string tempFolder;
 
     // FileSystem
     int32_t OpenFileExist(const std::string& path) override;
@@ -49,6 +60,11 @@ public:
     uint32_t Delete(const std::string& path) override;
     uint32_t RemoveFolder(const std::string& path) override;
     uint32_t List(const std::string& pattern, std::vector<DirEntry>& entries) override;
+    uint32_t Copy(const std::string& source, const std::string& target, bool failIfExists) override;
+    std::string TempFolder() override { return tempFolder; }
+    uint32_t CreateTempFile(const std::string& folder, const std::string& prefix,
+                            std::string& path) override;
+    std::string FileVersion(const std::string& path) override;
 
     struct Node {
         std::string path;  // display spelling
@@ -58,22 +74,34 @@ public:
         bool locked = false;
         int64_t creationTime = 0;
         int64_t lastWriteTime = 0;
+        std::string linkTarget;  // a link: where it leads
+        std::string version;
     };
 
     // The normalised key of a path ("c:\dir\file"), or nothing for a relative or malformed
     // path. Exposed for the other fakes that share this file system.
     static std::optional<std::string> Normalize(const std::string& path, std::string* display);
-    const Node* Find(const std::string& path) const;
-    Node* Find(const std::string& path);
+    // The key with the links inside the path followed (and the last one too with followLast);
+    // nothing for a malformed path or a chain of links that does not end.
+    std::optional<std::string> Key(const std::string& path, std::string* display,
+                                   bool followLast = false) const;
+    const Node* Find(const std::string& path, bool followLast = false) const;
+    Node* Find(const std::string& path, bool followLast = false);
 
 private:
+    std::optional<std::string> Resolve(const std::string& key, const std::string& shown,
+                                       std::string* display, bool followLast, int depth) const;
     uint32_t ParentError(const std::string& key) const;
     std::string Parent(const std::string& key) const;
     bool IsRoot(const std::string& key) const;
     int64_t Tick() { return ++m_clock; }
     void MoveTree(const std::string& from, const std::string& to, const std::string& display);
+    // Puts node at path (its parents made as needed), with its display spelling and times.
+    void Place(const std::string& path, Node node);
 
     std::map<std::string, Node> m_nodes;  // key: normalised lower-case path
+    uint32_t m_tempCounter = 0x3A7;
+    bool m_hasLinks = false;  // until the first link, no path needs following
     uint32_t m_failError = 0;
     size_t m_failKeep = 0;
     int64_t m_clock = 132000000000000000;

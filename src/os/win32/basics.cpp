@@ -124,6 +124,39 @@ public:
     uint32_t Milliseconds() override { return timeGetTime(); }
     int64_t UnixSeconds() override { return static_cast<int64_t>(std::time(nullptr)); }
     void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+
+    bool ToLocalTime(int64_t ticks, LocalTime& local) override {
+        if (ticks < 0) {
+            return false;
+        }
+        FILETIME utc{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+        SYSTEMTIME utcTime{}, localTime{};
+        if (!FileTimeToSystemTime(&utc, &utcTime) ||
+            !SystemTimeToTzSpecificLocalTime(nullptr, &utcTime, &localTime)) {
+            return false;
+        }
+        local = {localTime.wYear, localTime.wMonth,  localTime.wDay,
+                 localTime.wHour, localTime.wMinute, localTime.wSecond};
+        return true;
+    }
+
+    std::string FormatDateTime(const LocalTime& local) override {
+        SYSTEMTIME t{};
+        t.wYear = static_cast<WORD>(local.year);
+        t.wMonth = static_cast<WORD>(local.month);
+        t.wDay = static_cast<WORD>(local.day);
+        t.wHour = static_cast<WORD>(local.hour);
+        t.wMinute = static_cast<WORD>(local.minute);
+        t.wSecond = static_cast<WORD>(local.second);
+        char date[128] = {};
+        char time[128] = {};
+        if (GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, sizeof(date)) ==
+                0 ||
+            GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &t, nullptr, time, sizeof(time)) == 0) {
+            return {};
+        }
+        return std::string(date) + " " + time;
+    }
 };
 
 class Win32Wow64 : public Wow64Redirection {

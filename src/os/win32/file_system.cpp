@@ -1,6 +1,9 @@
 #include "os/win32/windows_api.h"
 
+#include <winver.h>
+
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "os/file_system.h"
@@ -202,9 +205,63 @@ public:
             e.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
             e.creationTime = Ticks(data.ftCreationTime);
             e.lastWriteTime = Ticks(data.ftLastWriteTime);
+            e.lastAccessTime = Ticks(data.ftLastAccessTime);
             entries.push_back(std::move(e));
         } while (FindNextFileW(find.Get(), &data));
         return 0;
+    }
+
+    uint32_t Copy(const std::string& source, const std::string& target,
+                  bool failIfExists) override {
+        return CopyFileW(LongForm(source).c_str(), LongForm(target).c_str(), failIfExists)
+                   ? 0
+                   : GetLastError();
+    }
+
+    std::string TempFolder() override {
+        char buffer[MAX_PATH + 1] = {};
+        DWORD n = GetTempPathA(MAX_PATH, buffer);
+        if (n == 0 || n > MAX_PATH) {
+            return {};
+        }
+        std::string folder(buffer, n);
+        if (folder.back() != '\\') {
+            folder += '\\';
+        }
+        return folder;
+    }
+
+    uint32_t CreateTempFile(const std::string& folder, const std::string& prefix,
+                            std::string& path) override {
+        wchar_t buffer[MAX_PATH + 1] = {};
+        if (GetTempFileNameW(Wide(folder).c_str(), Wide(prefix).c_str(), 0, buffer) == 0) {
+            return GetLastError();
+        }
+        path = Narrow(buffer);
+        return 0;
+    }
+
+    std::string FileVersion(const std::string& path) override {
+        const std::wstring w = LongForm(path);
+        DWORD ignored = 0;
+        DWORD size = GetFileVersionInfoSizeW(w.c_str(), &ignored);
+        if (size == 0) {
+            return {};
+        }
+        std::vector<char> data(size);
+        if (!GetFileVersionInfoW(w.c_str(), 0, size, data.data())) {
+            return {};
+        }
+        VS_FIXEDFILEINFO* info = nullptr;
+        UINT length = 0;
+        if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) ||
+            info == nullptr || length < sizeof(VS_FIXEDFILEINFO)) {
+            return {};
+        }
+        return std::to_string(HIWORD(info->dwFileVersionMS)) + "." +
+               std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
+               std::to_string(HIWORD(info->dwFileVersionLS)) + "." +
+               std::to_string(LOWORD(info->dwFileVersionLS));
     }
 };
 

@@ -11,6 +11,10 @@ struct PortSet::Owned {
     std::unique_ptr<DebugOutput> debugOut = MakeDebugOutput();
     std::unique_ptr<Clock> clock = MakeClock();
     std::unique_ptr<Wow64Redirection> wow64 = MakeWow64Redirection();
+    std::unique_ptr<Volumes> volumes = MakeVolumes();
+    std::unique_ptr<ShellFiles> shell = MakeShellFiles();
+    std::unique_ptr<SystemInfo> system = MakeSystemInfo();
+    std::unique_ptr<UserPrompts> prompts = MakeUserPrompts();
     std::unique_ptr<Registry> registry = MakeRegistry();
     std::unique_ptr<Security> security = MakeSecurity();
     std::unique_ptr<Processes> processes = MakeProcesses();
@@ -22,8 +26,9 @@ PortSet::~PortSet() = default;
 
 Ports PortSet::Get(DebugOutput* debugOut) {
     Owned& o = *m_owned;
-    return Ports{*o.env,      *o.files, *o.ini,      debugOut ? *debugOut : *o.debugOut,
-                 *o.clock,    *o.wow64, *o.registry, *o.security,
+    return Ports{*o.env,      *o.files,   *o.ini,      debugOut ? *debugOut : *o.debugOut,
+                 *o.clock,    *o.wow64,   *o.volumes,  *o.shell,
+                 *o.system,   *o.prompts, *o.registry, *o.security,
                  *o.processes};
 }
 

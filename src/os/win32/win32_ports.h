@@ -12,6 +12,10 @@
 #include "os/profile_strings.h"
 #include "os/registry.h"
 #include "os/security.h"
+#include "os/shell_files.h"
+#include "os/system_info.h"
+#include "os/user_prompts.h"
+#include "os/volumes.h"
 #include "os/wow64.h"
 
 namespace kestrel::os::win32 {
@@ -22,6 +26,10 @@ std::unique_ptr<ProfileStrings> MakeProfileStrings();
 std::unique_ptr<DebugOutput> MakeDebugOutput();
 std::unique_ptr<Clock> MakeClock();
 std::unique_ptr<Wow64Redirection> MakeWow64Redirection();
+std::unique_ptr<Volumes> MakeVolumes();
+std::unique_ptr<ShellFiles> MakeShellFiles();
+std::unique_ptr<SystemInfo> MakeSystemInfo();
+std::unique_ptr<UserPrompts> MakeUserPrompts();
 std::unique_ptr<Registry> MakeRegistry();
 std::unique_ptr<Security> MakeSecurity();
 std::unique_ptr<Processes> MakeProcesses();

@@ -1,0 +1,20 @@
+#pragma once
+// The rules that keep an installed application out of reach: Windows updates and the
+// whitelist. Both the inventory scan and the uninstall engine apply them.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrel {
+
+// True when the name begins with "security update" or contains "update kb", ignoring case.
+bool IsWindowsUpdateName(std::string_view displayName);
+
+// True when a whitelist line protects the application: the line's search term (the text before
+// its last "|", not trimmed) occurs in the trimmed display name or the trimmed publisher,
+// ignoring case. Lines whose term is blank protect nothing.
+bool WhitelistProtects(const std::vector<std::string>& whitelist, std::string_view displayName,
+                       std::string_view publisher);
+
+}  // namespace kestrel

@@ -1,0 +1,56 @@
+#pragma once
+// The two application lists of the main window and what each entry carries.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrel {
+
+// DisplayName, SubkeyName, UninstallCommand and Publisher joined by "|".
+struct AppRecordFields {
+    std::string displayName;
+    std::string subkeyName;
+    std::string uninstallCommand;
+    std::string publisher;
+};
+std::string MakeAppRecord(const AppRecordFields& fields);
+// Splits a record at "|": a field that itself held "|" shifts the later ones, and missing
+// fields are empty.
+AppRecordFields SplitAppRecord(std::string_view record);
+
+struct AppListEntry {
+    std::string markup;             // what the list control renders
+    std::vector<std::string> data;  // DisplayName, SubkeyName, UninstallCommand
+    bool checked = false;
+    bool selected = false;
+};
+
+struct AppLists {
+    std::vector<AppListEntry> notInDefs;  // "Installed Apps (Not in Defs)"
+    std::vector<AppListEntry> matching;   // "Installed Apps (Matching Blacklist)"
+};
+
+// The escaping of a text for the entry markup.
+std::string fMuF(std::string_view s);
+
+// The markup of one entry: a bordered block with the rows Name, Publisher and Uninstall.
+std::string EntryMarkup(const AppRecordFields& fields);
+
+// Adds one entry at the end of "Matching Blacklist" (blacklisted) or "Not in Defs".
+void AddAppToList(AppLists& lists, const std::string& record, bool blacklisted);
+
+// Places the sorted records: with no blacklist lines everything is "Not in Defs"; otherwise a
+// record hidden by a disabled line is dropped, a matching one goes to "Matching Blacklist" and
+// the rest to "Not in Defs". Finally every "Matching Blacklist" entry is checked.
+void PlaceApps(AppLists& lists, const std::vector<std::string>& sortedRecords,
+               const std::vector<std::string>& blacklist);
+
+// Ascending or descending by character code, comparing whole records.
+void SortCollection(std::vector<std::string>& records, bool ascending);
+
+// The report: both lists' display names under their headings, CR LF between lines, no line
+// break after the last name.
+std::string ReportText(const AppLists& lists);
+
+}  // namespace kestrel

@@ -1,0 +1,24 @@
+#pragma once
+// Placing an application against the blacklist.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrel {
+
+// True at the first enabled blacklist line whose search term (the text before its last "|",
+// not trimmed) occurs in the trimmed display name or the trimmed publisher, ignoring case.
+// Lines that are empty or start with ";" are skipped, and so are lines whose term is blank:
+// an empty term would match every application.
+bool MatchesDefinition(const std::vector<std::string>& lines, std::string_view displayName,
+                       std::string_view publisher);
+
+// True when a disabled line (";X") hides the application: its term, ";" included, occurs in
+// ";" & the trimmed display name or ";" & the trimmed publisher, ignoring case, so that X
+// begins the name or the publisher. A disabled line with nothing but blanks after its ";"
+// hides nothing.
+bool MatchesDisabledDefinition(const std::vector<std::string>& lines,
+                               std::string_view displayName, std::string_view publisher);
+
+}  // namespace kestrel

@@ -1,0 +1,228 @@
+// Deleting: KillFile, KillDir, DelTree32 and ResetAttributes.
+#include <gtest/gtest.h>
+
+#include "platform/fso.h"
+#include "support/fake_machine.h"
+
+namespace kestrel {
+namespace {
+
+using os::attr::kArchive;
+using os::attr::kHidden;
+using os::attr::kReadOnly;
+using os::attr::kSystem;
+
+std::vector<std::string> KillFileLines(const std::string& path, bool result) {
+    std::vector<std::string> lines;
+    if (!result) {
+        lines.push_back("\tclsFSO\\KillFile - Unable to delete:  " + path);
+    }
+    lines.push_back("\tclsFSO\\KillFile: ");
+    lines.push_back("\t\t- passed: " + path);
+    lines.push_back(std::string("\t\t- returned: ") + (result ? "True" : "False"));
+    return lines;
+}
+
+class Deleting : public ::testing::Test {
+protected:
+    Deleting() { m.ctx.redirection.SetAllowed(true); }
+    testing::FakeMachine m;
+    clsFSO fso{m.ctx};
+};
+
+TEST_F(Deleting, KillFileTakesReadOnlyFilesOnTheSecondTry) {
+    m.files.AddFile("C:\\app\\plain.txt");
+    m.files.AddFile("C:\\app\\guarded.txt", "x", kReadOnly | kHidden | kSystem);
+    EXPECT_TRUE(fso.KillFile("C:\\app\\plain.txt"));
+    EXPECT_EQ(m.debugOut.lines, KillFileLines("C:\\app\\plain.txt", true));
+    m.debugOut.lines.clear();
+    EXPECT_TRUE(fso.KillFile("C:\\app\\guarded.txt"));
+    EXPECT_EQ(m.debugOut.lines, KillFileLines("C:\\app\\guarded.txt", true));
+    EXPECT_FALSE(m.files.Exists("C:\\app\\guarded.txt"));
+    EXPECT_GT(m.wow64.disabled, 0);
+    EXPECT_EQ(m.wow64.disabled, m.wow64.reverted);
+    EXPECT_FALSE(m.ctx.redirection.IsOff());
+}
+
+TEST_F(Deleting, KillFileReportsALockedFileAsNotDeleted) {
+    m.files.AddFile("C:\\app\\held.dll", "x", kReadOnly);
+    m.files.SetLocked("C:\\app\\held.dll", true);
+    EXPECT_FALSE(fso.KillFile("C:\\app\\held.dll"));
+    EXPECT_EQ(m.debugOut.lines, KillFileLines("C:\\app\\held.dll", false));
+    EXPECT_TRUE(m.files.Exists("C:\\app\\held.dll"));
+    // The attributes were cleared for the second try.
+    EXPECT_EQ(m.files.Attributes("C:\\app\\held.dll"), kArchive);
+}
+
+TEST_F(Deleting, KillFileRefusesWhatIsNotOneFile) {
+    m.files.AddFile("C:\\app\\dir\\inside.txt");
+    m.files.AddFile("C:\\app\\a.txt");
+    const auto before = m.files.AllPaths();
+    for (const char* path : {"C:\\app\\dir", "app\\a.txt", "a.txt", "C:\\app\\*.txt", "", "C:\\"}) {
+        m.debugOut.lines.clear();
+        EXPECT_FALSE(fso.KillFile(path)) << path;
+        EXPECT_EQ(m.debugOut.lines, KillFileLines(path, false));
+    }
+    EXPECT_EQ(m.files.AllPaths(), before);
+    EXPECT_TRUE(fso.KillFile("C:\\app\\never-there.txt"));
+}
+
+TEST_F(Deleting, KillFileDeletesTheNameItWasGivenNotItsLookAlike) {
+    m.files.AddFile("C:\\app\\name", "plain");
+    m.files.AddFile("\\\\?\\C:\\app\\name.", "dotted");
+    m.files.AddFile("\\\\?\\C:\\app\\name ", "blank", kReadOnly);
+    EXPECT_TRUE(fso.KillFile("C:\\app\\name."));
+    EXPECT_TRUE(fso.KillFile("C:\\app\\name "));
+    EXPECT_EQ(m.files.Content("C:\\app\\name"), "plain");
+    EXPECT_FALSE(m.files.Exists("\\\\?\\C:\\app\\name."));
+    EXPECT_FALSE(m.files.Exists("\\\\?\\C:\\app\\name "));
+    EXPECT_TRUE(fso.KillFile("C:\\app\\name"));
+    EXPECT_FALSE(m.files.Exists("C:\\app\\name"));
+}
+
+TEST_F(Deleting, KillDirAndDelTree32DeleteTheFolderNamedNotItsLookAlike) {
+    m.files.AddFile("C:\\app\\data\\keep.txt", "keep");
+    m.files.AddFile("\\\\?\\C:\\app\\data.\\inner.\\x.txt", "x", kReadOnly);
+    m.files.AddFile("\\\\?\\C:\\app\\data \\y.txt");
+    EXPECT_TRUE(fso.KillDir("C:\\app\\data."));
+    EXPECT_TRUE(fso.DelTree32("C:\\app\\data "));
+    EXPECT_EQ(m.files.Content("C:\\app\\data\\keep.txt"), "keep");
+    EXPECT_FALSE(m.files.Exists("\\\\?\\C:\\app\\data."));
+    EXPECT_FALSE(m.files.Exists("\\\\?\\C:\\app\\data "));
+}
+
+TEST_F(Deleting, ResetAttributesLeavesOnlyArchive) {
+    m.files.AddFile("C:\\app\\f.txt", "x", kReadOnly | kHidden | kSystem);
+    m.files.AddFolder("C:\\app\\d");
+    (void)m.files.SetAttributes("C:\\app\\d", kReadOnly | kHidden);
+    fso.ResetAttributes("C:\\app\\f.txt");
+    fso.ResetAttributes("C:\\app\\d");
+    fso.ResetAttributes("relative");
+    EXPECT_EQ(m.files.Attributes("C:\\app\\f.txt"), kArchive);
+    EXPECT_EQ(m.files.Attributes("C:\\app\\d"), os::attr::kDirectory | kArchive);
+}
+
+TEST_F(Deleting, DelTree32TakesWholeTreesWithReadOnlyPartsQuietly) {
+    m.files.AddFile("C:\\app\\a.txt", "x", kReadOnly);
+    m.files.AddFile("C:\\app\\sub\\b.txt", "x", kHidden | kSystem);
+    m.files.AddFolder("C:\\app\\sub\\empty");
+    (void)m.files.SetAttributes("C:\\app\\sub", kReadOnly);
+    std::string deep = "C:\\app\\deep";
+    for (int i = 0; i < 400; ++i) {
+        deep += "\\level";
+    }
+    m.files.AddFile(deep + "\\bottom.txt");
+    EXPECT_TRUE(fso.DelTree32("C:\\app"));
+    EXPECT_FALSE(m.files.Exists("C:\\app"));
+    EXPECT_TRUE(m.files.Exists("C:\\Kestrel\\Kestrel.exe"));
+    EXPECT_TRUE(m.debugOut.lines.empty());
+}
+
+TEST_F(Deleting, DelTree32RefusesRootsRelativePathsAndPatterns) {
+    m.files.AddFile("C:\\app\\a.txt");
+    const auto before = m.files.AllPaths();
+    for (const char* path :
+         {"C:\\", "C:", "c:/", "\\\\?\\C:\\", "app", "\\app", "C:\\app\\*", "C:\\a?p", ""}) {
+        m.debugOut.lines.clear();
+        EXPECT_FALSE(fso.DelTree32(path)) << path;
+        EXPECT_EQ(m.debugOut.lines,
+                  (std::vector<std::string>{
+                      "\tclsFSO\\DelTree32 - VB ERROR: 5 Invalid procedure call or argument",
+                      std::string("\t\t- Error deleting path:  ") + path}));
+    }
+    EXPECT_EQ(m.files.AllPaths(), before);
+    m.debugOut.lines.clear();
+    EXPECT_FALSE(fso.DelTree32("C:\\app\\a.txt"));
+    EXPECT_FALSE(fso.DelTree32("C:\\missing"));
+    EXPECT_EQ(m.debugOut.lines.back(), "\t\t- Error deleting path:  C:\\missing");
+    EXPECT_EQ(m.debugOut.lines.front(), "\tclsFSO\\DelTree32 - VB ERROR: 76 Path not found");
+    EXPECT_EQ(m.files.AllPaths(), before);
+}
+
+TEST_F(Deleting, DelTree32RemovesLinksWithoutWhatTheyLeadTo) {
+    m.files.AddFile("D:\\precious\\keep.txt", "keep");
+    m.files.AddFile("C:\\app\\own.txt");
+    m.files.AddLink("C:\\app\\to-d", "D:\\precious");
+    m.files.AddLink("C:\\app\\loop", "C:\\app");
+    m.files.AddLink("C:\\app\\keep-link.txt", "D:\\precious\\keep.txt", false);
+    m.files.AddLink("C:\\link-alone", "D:\\precious");
+    EXPECT_TRUE(fso.DelTree32("C:\\app"));
+    EXPECT_TRUE(fso.DelTree32("C:\\link-alone"));
+    EXPECT_FALSE(m.files.Exists("C:\\app"));
+    EXPECT_FALSE(m.files.Exists("C:\\link-alone"));
+    EXPECT_EQ(m.files.Content("D:\\precious\\keep.txt"), "keep");
+}
+
+TEST_F(Deleting, DelTree32DeletesWhatItCanAroundALockedFile) {
+    m.files.AddFile("C:\\app\\a.txt");
+    m.files.AddFile("C:\\app\\locked.txt");
+    m.files.AddFile("C:\\app\\z\\z.txt");
+    m.files.SetLocked("C:\\app\\locked.txt", true);
+    EXPECT_FALSE(fso.DelTree32("C:\\app"));
+    EXPECT_EQ(m.debugOut.lines,
+              (std::vector<std::string>{"\tclsFSO\\DelTree32 - VB ERROR: 70 Permission denied",
+                                        "\t\t- Error deleting path:  C:\\app"}));
+    EXPECT_EQ(m.files.AllPaths(),
+              (std::vector<std::string>{
+                  "C:", "C:\\app", "C:\\app\\locked.txt", "C:\\Kestrel", "C:\\Kestrel\\Kestrel.exe",
+                  "C:\\Program Files", "C:\\Program Files (x86)", "C:\\ProgramData", "C:\\Users",
+                  "C:\\Users\\Default", "C:\\Users\\Public", "C:\\Users\\tech",
+                  "C:\\Users\\tech\\AppData", "C:\\Users\\tech\\AppData\\Local",
+                  "C:\\Users\\tech\\AppData\\Local\\Temp", "C:\\Windows",
+                  "C:\\Windows\\explorer.exe", "C:\\Windows\\system32"}));
+}
+
+TEST_F(Deleting, KillDirOfAMissingFolderSucceedsAndCanRecreateIt) {
+    EXPECT_TRUE(fso.KillDir("C:\\gone"));
+    EXPECT_EQ(m.debugOut.lines,
+              (std::vector<std::string>{"\tclsFSO\\KillDir: ", "\t\t- passed: C:\\gone",
+                                        "\t\t- returned: True"}));
+    EXPECT_TRUE(fso.KillDir("C:\\gone\\again", true));
+    EXPECT_TRUE(m.files.IsFolder("C:\\gone\\again"));
+    m.files.AddFile("C:\\blocker");
+    m.debugOut.lines.clear();
+    EXPECT_TRUE(fso.KillDir("C:\\blocker\\below", true));
+    EXPECT_EQ(m.debugOut.lines.front(),
+              "\tclsFSO\\KillDir - Error recreating:  C:\\blocker\\below");
+}
+
+TEST_F(Deleting, KillDirEmptiesAndRecreatesWithoutLogging) {
+    m.files.AddFile("C:\\cache\\a.bin", "x", kReadOnly);
+    m.files.AddFile("C:\\cache\\sub\\b.bin");
+    EXPECT_TRUE(fso.KillDir("C:\\cache", true));
+    EXPECT_TRUE(m.files.IsFolder("C:\\cache"));
+    EXPECT_FALSE(m.files.Exists("C:\\cache\\sub"));
+    EXPECT_TRUE(m.debugOut.lines.empty());
+    EXPECT_TRUE(fso.KillDir("C:\\cache"));
+    EXPECT_FALSE(m.files.Exists("C:\\cache"));
+}
+
+TEST_F(Deleting, KillDirRefusesFilesRootsAndRelativePaths) {
+    m.files.AddFile("C:\\app\\file.txt");
+    const auto before = m.files.AllPaths();
+    for (const char* path : {"C:\\app\\file.txt", "C:\\", "app", "C:\\app\\*"}) {
+        EXPECT_FALSE(fso.KillDir(path, true)) << path;
+        EXPECT_EQ(m.debugOut.lines.back(), "\t\t- returned: False");
+    }
+    EXPECT_EQ(m.files.AllPaths(), before);
+}
+
+TEST_F(Deleting, KillDirClearsOutWhatItCanWhenTheTreeResists) {
+    m.files.AddFile("C:\\app\\a.txt");
+    m.files.AddFile("C:\\app\\bin\\held.dll");
+    m.files.AddFile("C:\\app\\bin\\other.dll");
+    m.files.AddFile("C:\\app\\docs\\x\\y.txt");
+    m.files.SetLocked("C:\\app\\bin\\held.dll", true);
+    EXPECT_FALSE(fso.KillDir("C:\\app"));
+    EXPECT_TRUE(m.files.Exists("C:\\app\\bin\\held.dll"));
+    EXPECT_FALSE(m.files.Exists("C:\\app\\a.txt"));
+    EXPECT_FALSE(m.files.Exists("C:\\app\\bin\\other.dll"));
+    EXPECT_FALSE(m.files.Exists("C:\\app\\docs"));
+    EXPECT_TRUE(m.debugOut.Saw("clsFSO\\KillFile - Unable to delete:  C:\\app\\bin\\held.dll"));
+    m.files.SetLocked("C:\\app\\bin\\held.dll", false);
+    EXPECT_TRUE(fso.KillDir("C:\\app"));
+    EXPECT_FALSE(m.files.Exists("C:\\app"));
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,253 @@
+// Drives, existence, folder creation, temporary names, file details and FileToArray.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "os/fake/fake_basics.h"
+#include "platform/fso.h"
+#include "support/fake_machine.h"
+
+namespace kestrel {
+namespace {
+
+class FsoFiles : public ::testing::Test {
+protected:
+    testing::FakeMachine m;
+    clsFSO fso{m.ctx};
+};
+
+TEST_F(FsoFiles, DrivesExistWhenPresentAndReady) {
+    m.volumes.SetVolume('e', {os::drive_type::kCdRom, false, 0, 0});
+    m.volumes.SetVolume('N', {os::drive_type::kRemote, true, 5, 10});
+    FsoDriveType type = FsoDriveType::kUnknown;
+    EXPECT_TRUE(fso.Drive_Exist("c:\\Windows", type));
+    EXPECT_EQ(type, FsoDriveType::kFixed);
+    EXPECT_FALSE(fso.Drive_Exist("E:", type));
+    EXPECT_EQ(type, FsoDriveType::kCdRom);
+    EXPECT_TRUE(fso.Drive_Exist("N:\\share", type));
+    EXPECT_EQ(type, FsoDriveType::kNetwork);
+    type = FsoDriveType::kRamDisk;
+    for (const char* no : {"Q:", "C", "", "1:\\", "\\\\server\\share"}) {
+        EXPECT_FALSE(fso.Drive_Exist(no, type)) << no;
+    }
+    EXPECT_EQ(type, FsoDriveType::kRamDisk);
+    EXPECT_TRUE(fso.IsDriveReady("c"));
+    EXPECT_FALSE(fso.IsDriveReady("E:\\"));
+    EXPECT_FALSE(fso.IsDriveReady(""));
+    EXPECT_EQ(fso.Available_Drives(), (std::vector<std::string>{"C:\\", "E:\\", "N:\\"}));
+    uint64_t free = 0, total = 0;
+    EXPECT_TRUE(fso.Get_Disk_Space("N:", free, total));
+    EXPECT_EQ(free, 5u);
+    EXPECT_EQ(total, 10u);
+    EXPECT_FALSE(fso.Get_Disk_Space("E:", free, total));
+    EXPECT_FALSE(fso.Get_Disk_Space("Q:", free, total));
+}
+
+TEST_F(FsoFiles, FilesAndFoldersExistOnlyAsWhatTheyAre) {
+    m.volumes.SetVolume('E', {os::drive_type::kRemovable, false, 0, 0});
+    EXPECT_TRUE(fso.File_Exist("C:\\Windows\\explorer.exe"));
+    EXPECT_TRUE(fso.File_Exist("C:\\Windows\\EXPLORER.EXE"));
+    for (const char* no :
+         {"", "C:\\Windows", "C:\\", "C:\\Windows\\absent.exe", "C:\\nowhere\\explorer.exe",
+          "Q:\\x.txt", "E:\\x.txt", "Windows\\explorer.exe", "C:Windows\\explorer.exe"}) {
+        EXPECT_FALSE(fso.File_Exist(no)) << no;
+    }
+    for (const char* yes : {"C:", "C:\\", "C:\\Windows\\", "c:/windows", " C:\\Windows\\ "}) {
+        EXPECT_TRUE(fso.Folder_Exist(yes)) << yes;
+    }
+    for (const char* no : {"", "Windows", "C:\\Windows\\explorer.exe", "Q:\\"}) {
+        EXPECT_FALSE(fso.Folder_Exist(no)) << no;
+    }
+}
+
+TEST_F(FsoFiles, RestrictedFoldersCannotTakeAProbeFile) {
+    EXPECT_FALSE(fso.IsThisRestricted("C:\\Users\\Public"));
+    EXPECT_FALSE(m.files.Exists("C:\\Users\\Public\\_Test.$$$"));
+    EXPECT_TRUE(fso.IsThisRestricted("C:\\absent"));
+    EXPECT_TRUE(fso.IsThisRestricted("Public"));
+    m.files.FailWrites(5);
+    EXPECT_TRUE(fso.IsThisRestricted("C:\\Users\\Public"));
+}
+
+TEST_F(FsoFiles, DirStructuresAreMadeLevelByLevel) {
+    EXPECT_TRUE(fso.Create_Dir_Struct("C:\\a\\b\\c"));
+    EXPECT_TRUE(m.files.IsFolder("C:\\a\\b\\c"));
+    EXPECT_TRUE(fso.Create_Dir_Struct("C:\\a\\b\\c\\"));
+    EXPECT_TRUE(fso.Create_Dir_Struct("C:\\"));
+    m.files.AddFile("C:\\a\\file");
+    EXPECT_FALSE(fso.Create_Dir_Struct("C:\\a\\file\\below"));
+    EXPECT_EQ(m.debugOut.lines,
+              (std::vector<std::string>{
+                  "\tclsFSO\\Create_Dir_Struct - VB ERROR: 58 File already exists",
+                  "\tAn error occured while trying to create:  C:\\a\\file\\below"}));
+    EXPECT_FALSE(fso.Create_Dir_Struct("relative\\dir"));
+    EXPECT_FALSE(fso.Create_Dir_Struct(""));
+    EXPECT_FALSE(fso.Create_Dir_Struct("Q:\\new"));
+    EXPECT_FALSE(m.files.Exists("C:\\a\\file\\below"));
+}
+
+TEST_F(FsoFiles, TemporaryNamesAreLowerCaseLettersAndDigitsEndingInAnUnderscore) {
+    EXPECT_EQ(fso.Create_Tmp_Name(1), "_");
+    EXPECT_EQ(fso.Create_Tmp_Name(0), "");
+    EXPECT_EQ(fso.Create_Tmp_Name(-3), "");
+    std::set<std::string> names;
+    std::set<char> seen;
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = fso.Create_Tmp_Name(4);
+        ASSERT_EQ(name.size(), 4u);
+        EXPECT_EQ(name.back(), '_');
+        for (char c : name.substr(0, 3)) {
+            EXPECT_TRUE((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z')) << name;
+            seen.insert(c);
+        }
+        names.insert(name);
+    }
+    EXPECT_GT(names.size(), 250u);
+    EXPECT_GT(seen.size(), 30u);
+    for (int i = 0; i < 1000; ++i) {
+        const float value = fso.Rnd2(48, 122);
+        EXPECT_GE(value, 48.0f);
+        EXPECT_LT(value, 122.0f);
+    }
+}
+
+TEST_F(FsoFiles, TemporaryFilesAndFoldersGoToTheTemporaryFolder) {
+    const std::string temp = "C:\\Users\\tech\\AppData\\Local\\Temp\\";
+    std::string folder;
+    const std::string file = fso.Create_Tmp_Filename(folder);
+    EXPECT_EQ(folder, temp);
+    EXPECT_EQ(file.rfind(temp, 0), 0u) << file;
+    EXPECT_EQ(file.substr(file.size() - 4), ".tmp");
+    EXPECT_EQ(m.files.Content(file), "");
+    EXPECT_EQ(m.debugOut.lines.back(), "\tclsFSO\\Create_Tmp_Filename: " + file);
+
+    const std::string made = fso.Create_Tmp_Folder();
+    ASSERT_EQ(made.size(), temp.size() + 9);
+    EXPECT_EQ(made.rfind(temp, 0), 0u);
+    EXPECT_EQ(made.substr(made.size() - 2), "_\\");
+    EXPECT_TRUE(m.files.IsFolder(made));
+    EXPECT_EQ(m.debugOut.lines.back(), "\tclsFSO\\Create_Tmp_Folder: " + made);
+
+    folder = "C:\\Kestrel";
+    EXPECT_EQ(fso.Create_Tmp_Filename(folder).rfind("C:\\Kestrel\\", 0), 0u);
+    folder = "C:\\absent";
+    EXPECT_EQ(fso.Create_Tmp_Filename(folder), "");
+    EXPECT_EQ(m.debugOut.lines.back(), "\t\t- strFolder=C:\\absent");
+}
+
+TEST_F(FsoFiles, WithoutATemporaryFolderTheDriveRootServes) {
+    m.files.tempFolder = "";
+    std::string folder;
+    const std::string file = fso.Create_Tmp_Filename(folder);
+    EXPECT_EQ(folder, "C:\\");
+    EXPECT_EQ(file.rfind("C:\\", 0), 0u);
+    EXPECT_TRUE(m.files.Exists(file));
+    EXPECT_EQ(fso.Create_Tmp_Folder().rfind("C:\\", 0), 0u);
+}
+
+TEST_F(FsoFiles, FileDetailsAndHiddenFiles) {
+    m.files.AddFile("C:\\data\\desktop.ini", "1234567",
+                    os::attr::kHidden | os::attr::kSystem | os::attr::kArchive);
+    m.files.SetTimes("C:\\data\\desktop.ini", 100, 200);
+    m.files.AddFile("C:\\data\\plain.txt");
+    ASSERT_TRUE(fso.Get_FileInfo("C:\\data\\desktop.ini"));
+    const FileDetails& d = fso.Details();
+    EXPECT_EQ(d.drive, "C:");
+    EXPECT_EQ(d.path, "C:\\data\\desktop.ini");
+    EXPECT_EQ(d.name, "desktop.ini");
+    EXPECT_EQ(d.parentFolder, "C:\\data");
+    EXPECT_EQ(d.type, "INI File");
+    EXPECT_EQ(d.extension, "ini");
+    EXPECT_EQ(d.size, 7u);
+    EXPECT_EQ(d.created, 100);
+    EXPECT_EQ(d.modified, 200);
+    EXPECT_EQ(d.attributes, 38u);
+    // 38 has no attribute letters, yet the file is hidden.
+    EXPECT_EQ(clsFSO::Attribute_String(38), "");
+    EXPECT_TRUE(fso.IsFileHidden("C:\\data\\desktop.ini"));
+    EXPECT_FALSE(fso.IsFileHidden("C:\\data\\plain.txt"));
+    EXPECT_TRUE(m.debugOut.lines.empty());
+
+    for (const char* bad : {"C:\\data", "C:\\data\\absent.txt", "data\\plain.txt", "C:\\data\\*"}) {
+        EXPECT_FALSE(fso.Get_FileInfo(bad)) << bad;
+        EXPECT_EQ(fso.Details().path, "");
+    }
+    EXPECT_EQ(m.debugOut.lines[0], "\tclsFSO\\Get_FileInfo - VB ERROR: 53 File not found");
+    EXPECT_EQ(m.debugOut.lines[1], "\t\t- strFile=C:\\data");
+    EXPECT_EQ(m.debugOut.lines[4], "\tclsFSO\\Get_FileInfo - VB ERROR: 52 Bad file name or number");
+    EXPECT_FALSE(fso.IsFileHidden("C:\\data"));
+}
+
+TEST_F(FsoFiles, VersionsAndCreationDates) {
+    m.files.AddFile("C:\\app\\lib.dll");
+    m.files.SetVersion("C:\\app\\lib.dll", "6.0.98.33");
+    EXPECT_EQ(fso.Get_Version("C:\\app\\lib.dll"), "6.0.98.33");
+    EXPECT_EQ(fso.Get_VB_Version("C:\\app\\lib.dll"), "6.0.3");
+    EXPECT_EQ(fso.Get_Version("C:\\Windows\\explorer.exe"), "");
+    EXPECT_EQ(fso.Get_VB_Version("C:\\Windows\\explorer.exe"), "");
+    EXPECT_EQ(fso.Get_Version("lib.dll"), "");
+
+    m.files.AddFile("C:\\logs\\a.log");
+    m.files.AddFile("C:\\logs\\b.log");
+    m.files.AddFile("C:\\logs\\old\\c.log");
+    m.files.SetTimes("C:\\logs\\a.log", 500, 1);
+    m.files.SetTimes("C:\\logs\\b.log", 300, 900);
+    m.files.SetTimes("C:\\logs\\old\\c.log", 700, 1);
+    EXPECT_EQ(fso.GetFileCreationDate("C:\\logs\\a.log"), 500);
+    EXPECT_EQ(fso.GetFileCreationDate("C:\\logs\\absent.log"), 0);
+    EXPECT_EQ(fso.GetFileCreationDate("C:\\logs"), 0);
+    EXPECT_EQ(fso.ReturnNewerFile("C:\\logs\\b.log", "C:\\logs\\a.log"), "C:\\logs\\a.log");
+    EXPECT_EQ(fso.ReturnNewerFile("C:\\logs\\a.log", "C:\\logs\\b.log"), "C:\\logs\\a.log");
+    EXPECT_EQ(fso.ReturnNewerFile("C:\\logs\\a.log", "C:\\logs\\a.log"), "C:\\logs\\a.log");
+    EXPECT_EQ(fso.ReturnNewerFile("C:\\logs\\absent", "C:\\logs\\b.log"), "C:\\logs\\b.log");
+    EXPECT_EQ(fso.ReturnNewestFileFromSpec("C:\\logs", "*.log", false), "C:\\logs\\a.log");
+    EXPECT_EQ(fso.ReturnNewestFileFromSpec("C:\\logs", "*.log", true), "C:\\logs\\old\\c.log");
+    EXPECT_EQ(fso.ReturnNewestFileFromSpec("C:\\logs", "*.none", true), "");
+}
+
+TEST_F(FsoFiles, ShellWindowsForFilesAndFolders) {
+    EXPECT_TRUE(fso.Get_FileProperties("C:\\Windows\\explorer.exe"));
+    EXPECT_EQ(m.shell.propertiesShown, std::vector<std::string>{"C:\\Windows\\explorer.exe"});
+    m.prompts.pickedFolders.push_back(std::string("D:\\Picked\0junk", 14));
+    EXPECT_EQ(fso.BrowseForFolder(0x1234, "Pick one"), "D:\\Picked");
+    EXPECT_EQ(fso.BrowseForFolder(0x1234, "Again"), "");
+    ASSERT_EQ(m.prompts.folderRequests.size(), 2u);
+    EXPECT_EQ(m.prompts.folderRequests[0].owner, 0x1234u);
+    EXPECT_EQ(m.prompts.folderRequests[0].prompt, "Pick one");
+    EXPECT_EQ(m.debugOut.lines,
+              (std::vector<std::string>{"\tclsFSO\\BrowseForFolder - Returned: D:\\Picked",
+                                        "\tclsFSO\\BrowseForFolder - Returned: "}));
+}
+
+TEST_F(FsoFiles, FileToArrayGivesExactlyTheLines) {
+    m.files.AddFile("C:\\Kestrel\\list.txt", "first\r\nsecond\nthird\rlast");
+    std::vector<std::string> lines(10, "stale");
+    EXPECT_TRUE(fso.FileToArray("C:\\Kestrel\\list.txt", lines));
+    EXPECT_EQ(lines, (std::vector<std::string>{"first", "second", "third", "last"}));
+    EXPECT_EQ(m.prompts.doEvents, 4);
+    m.files.AddFile("C:\\Kestrel\\blank-lines.txt", "\r\n\r\nx\r\n");
+    EXPECT_TRUE(fso.FileToArray("C:\\Kestrel\\blank-lines.txt", lines));
+    EXPECT_EQ(lines, (std::vector<std::string>{"", "", "x"}));
+    m.files.AddFile("C:\\Kestrel\\empty.txt", "");
+    EXPECT_TRUE(fso.FileToArray("C:\\Kestrel\\empty.txt", lines));
+    EXPECT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(m.debugOut.lines.empty());
+}
+
+TEST_F(FsoFiles, FileToArrayOfAMissingFileMakesItEmpty) {
+    std::vector<std::string> lines{"stale"};
+    EXPECT_FALSE(fso.FileToArray("C:\\Kestrel\\Lists\\Kestrel.txt", lines));
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Lists\\Kestrel.txt"), "");
+    EXPECT_EQ(m.debugOut.lines, (std::vector<std::string>{
+                                    "\tclsFSO\\FileToArray: failed",
+                                    "\t\t- File Not Found:C:\\Kestrel\\Lists\\Kestrel.txt",
+                                    "\t\t- Creating dummy file to proceed with array creation."}));
+    lines = {"stale"};
+    EXPECT_FALSE(fso.FileToArray("Kestrel.txt", lines));
+    EXPECT_TRUE(lines.empty());
+    EXPECT_FALSE(m.files.Exists("C:\\Kestrel.txt"));
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include "inventory/app_list.h"
+#include "inventory/definition_lists.h"
+#include "inventory/matching.h"
+#include "inventory/report.h"
+#include "support/fake_machine.h"
+
+namespace kestrel {
+namespace {
+
+class RecordingNotices : public NoticeSink {
+public:
+    std::vector<std::string> seen;
+    void Notice(const std::string& title, const std::string& message) override {
+        seen.push_back(title + "|" + message);
+    }
+};
+
+class DefinitionListsTest : public ::testing::Test {
+protected:
+    DefinitionListsTest() {
+        m.ctx.definitions.blacklist = "C:\\Kestrel\\Kestrel.txt";
+        m.ctx.definitions.whitelist = "C:\\Kestrel\\Kestrel_Whitelist.txt";
+        m.ctx.definitions.regValues = "C:\\Kestrel\\Kestrel_RegValues.txt";
+        m.ctx.definitions.regKeys = "C:\\Kestrel\\Kestrel_RegKeys.txt";
+        m.ctx.definitions.runValues = "C:\\Kestrel\\Kestrel_RunValues.txt";
+        m.ctx.definitions.fileSystemObjects = "C:\\Kestrel\\Kestrel_FileSystemObjects.txt";
+        m.ctx.definitions.startMenuFolders = "C:\\Kestrel\\Kestrel_StartMenuFolders.txt";
+    }
+    testing::FakeMachine m;
+    DefinitionBoxes boxes;
+    RecordingNotices notices;
+    DefinitionLists lists{m.ctx, boxes, notices};
+};
+
+TEST_F(DefinitionListsTest, ReloadDropsEmptyLinesWhateverTheLineEnds) {
+    m.files.AddFile("C:\\Kestrel\\Kestrel.txt", "Ask\r\n\r\n\rCoupon\n\nLast|note\r\n");
+    boxes.txtDefs = "unsaved edits";
+    lists.ReloadBlacklist();
+    EXPECT_EQ(boxes.txtDefs, "Ask\r\nCoupon\r\nLast|note");
+    EXPECT_EQ(notices.seen, std::vector<std::string>{"Operation Completed.|Blacklist Refreshed."});
+    lists.SaveBlacklist();
+    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel.txt"), "Ask\r\nCoupon\r\nLast|note\r\n");
+    EXPECT_EQ(notices.seen.back(), "Definitions saved!|");
+}
+
+TEST_F(DefinitionListsTest, MissingBlackOrWhitelistLeavesTheBoxButStillNotifies) {
+    boxes.txtDefs = "typed";
+    boxes.Text1 = "kept";
+    lists.ReloadBlacklist();
+    lists.ReloadWhitelist();
+    EXPECT_EQ(boxes.txtDefs, "typed");
+    EXPECT_EQ(boxes.Text1, "kept");
+    EXPECT_EQ(notices.seen.size(), 2u);
+    m.files.AddFolder("C:\\Kestrel\\Kestrel.txt");  // a folder where the list should be
+    lists.ReloadBlacklist();
+    EXPECT_EQ(boxes.txtDefs, "typed");
+}
+
+TEST_F(DefinitionListsTest, RegistryAndFileSystemReloadsClearEveryBoxFirst) {
+    boxes.Text4 = "old4";
+    boxes.Text3 = "old3";
+    boxes.Text2 = "old2";
+    m.files.AddFile("C:\\Kestrel\\Kestrel_RegKeys.txt", "SOFTWARE\\Conduit\r\n");
+    lists.ReloadRegistryDefinitions();
+    EXPECT_EQ(boxes.Text4, "");
+    EXPECT_EQ(boxes.Text3, "SOFTWARE\\Conduit");
+    EXPECT_EQ(boxes.Text2, "");
+    boxes.Text5 = "x";
+    boxes.Text7 = "y";
+    m.files.AddFile("C:\\Kestrel\\Kestrel_StartMenuFolders.txt", "Ask Toolbar");
+    lists.ReloadFileSystemDefinitions();
+    EXPECT_EQ(boxes.Text5, "");
+    EXPECT_EQ(boxes.Text7, "Ask Toolbar");
+    EXPECT_EQ(notices.seen, (std::vector<std::string>{
+                                "Operation Completed.|Registry Definitions Refreshed.",
+                                "Operation Completed.|File System Definitions Refreshed."}));
+}
+
+TEST_F(DefinitionListsTest, SavesWriteEveryBoxOfThePage) {
+    boxes.Text4 = "v";
+    boxes.Text3 = "k";
+    boxes.Text2 = "";
+    lists.SaveRegistryDefinitions();
+    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_RegValues.txt"), "v\r\n");
+    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_RegKeys.txt"), "k\r\n");
+    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_RunValues.txt"), "\r\n");
+    boxes.Text5 = "%programfiles%\\Ask.com";
+    boxes.Text7 = "Ask";
+    lists.SaveFileSystemDefinitions();
+    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_StartMenuFolders.txt"), "Ask\r\n");
+    boxes.Text1 = "Office";
+    lists.SaveWhitelist();
+    EXPECT_EQ(notices.seen.back(), "Operation Completed.|Whitelist Saved.");
+    // An empty list saves as one line end and reloads empty.
+    lists.ReloadRegistryDefinitions();
+    EXPECT_EQ(boxes.Text2, "");
+}
+
+TEST_F(DefinitionListsTest, AddedEntriesGoOnTopByTheirSearchTerm) {
+    lists.definitionsAltered = true;
+    boxes.txtDefs = "Existing";
+    lists.AddBlacklistEntry("First|{GUID}");
+    lists.AddBlacklistEntry("Second");
+    EXPECT_EQ(boxes.txtDefs, "Second\r\nFirst\r\nExisting");
+    lists.SaveBlacklist();
+    EXPECT_FALSE(lists.definitionsAltered);
+    lists.AddWhitelistEntry("Keep|note|more");
+    EXPECT_EQ(boxes.Text1, "Keep|note\r\n");
+}
+
+TEST_F(DefinitionListsTest, TenThousandLinesLoadAndSave) {
+    std::string content;
+    for (int i = 0; i < 10000; ++i) {
+        content += "Entry " + std::to_string(i) + "\r\n";
+    }
+    m.files.AddFile("C:\\Kestrel\\Kestrel.txt", content);
+    lists.ReloadBlacklist();
+    lists.SaveBlacklist();
+    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel.txt"), content);
+}
+
+TEST(Matching, TermsMatchNameOrPublisherIgnoringCaseButNotBlanks) {
+    const std::vector<std::string> black = {"toolbar|note", ";Disabled", "", "Coupons.com"};
+    EXPECT_TRUE(MatchesDefinition(black, "Ask TOOLBAR", ""));
+    EXPECT_TRUE(MatchesDefinition(black, "Printer", "coupons.com Inc"));
+    EXPECT_FALSE(MatchesDefinition(black, "Disabled Thing", ""));
+    EXPECT_FALSE(MatchesDefinition(black, "note", ""));
+    // Blank terms would match everything; they match nothing.
+    EXPECT_FALSE(MatchesDefinition({"|just a note", "   |x", "  "}, "Any App", "Any Vendor"));
+    // Inner and outer blanks of a term count; the name is trimmed.
+    EXPECT_TRUE(MatchesDefinition({" Toolbar"}, "Ask Toolbar ", ""));
+    EXPECT_FALSE(MatchesDefinition({"Toolbar "}, "  Ask Toolbar  ", ""));
+}
+
+TEST(Matching, DisabledLinesHideWhatBeginsWithTheirText) {
+    const std::vector<std::string> black = {";Babylon|note", "Toolbar"};
+    EXPECT_TRUE(MatchesDisabledDefinition(black, "  Babylon Toolbar", ""));
+    EXPECT_TRUE(MatchesDisabledDefinition(black, "Translator", "BABYLON Ltd"));
+    EXPECT_FALSE(MatchesDisabledDefinition(black, "The Babylon Toolbar", "Other"));
+    EXPECT_FALSE(MatchesDisabledDefinition(black, "Toolbar", ""));
+    EXPECT_FALSE(MatchesDisabledDefinition({";", ";   ", ";|note"}, "Anything", "Anyone"));
+}
+
+TEST(Markup, EscapesInTheirOrder) {
+    EXPECT_EQ(fMuF("A & B <c> 'd' \"e\"\r\n{f}?"),
+              "A &amp; B &lt;c&gt; &apos;d&apos; &quot;e&quot;<LineBreak/>(f)_");
+    EXPECT_EQ(fMuF("&lt;"), "&amp;lt;");
+    EXPECT_EQ(fMuF("line\nonly LF"), "line\nonly LF");
+}
+
+TEST(Markup, EntryHasTheThreeRowsWithEscapedValues) {
+    const std::string m = EntryMarkup({"Tom's App", "{KEY}", "\"C:\\x.exe\" /u", "A&B"});
+    EXPECT_EQ(m.find("<Border BorderThickness='2' BorderBrush='Gray' Margin='0, 2, 0, 2' "
+                     "Padding='3'><StackPanel Orientation='Horizontal'><Grid>"),
+              0u);
+    EXPECT_NE(m.find("<TextBlock Margin='6, 0, 0, 0' Grid.Column='1' Text='Tom&apos;s App'/>"),
+              std::string::npos);
+    EXPECT_NE(m.find("<TextBlock Margin='6, 0, 0, 0'  Grid.Column='1' Grid.Row='1'  "
+                     "Text='A&amp;B'/>"),
+              std::string::npos);
+    EXPECT_NE(m.find("Grid.Row='2'  Text='&quot;C:\\x.exe&quot; /u'/></Grid></StackPanel>"
+                     "</Border>"),
+              std::string::npos);
+    EXPECT_EQ(m.find("{KEY}"), std::string::npos);
+}
+
+TEST(Placement, RecordsGoToTheirListsAndMatchingOnesAreChecked) {
+    std::vector<std::string> records = {"zeta|k1|u1|p", "Ask Toolbar|{A}|msiexec /x{A}|APN",
+                                        "Babylon|k3||Babylon Ltd", "Alpha|k4|u4|Vendor",
+                                        "Alpha|k0|u0|Vendor", "Zeta|k5|u5|"};
+    SortCollection(records, true);
+    EXPECT_EQ(records.front(), "Alpha|k0|u0|Vendor");
+    EXPECT_EQ(records.back(), "zeta|k1|u1|p");  // small letters sort after every capital
+    AppLists lists;
+    PlaceApps(lists, records, {"toolbar", ";Babylon", "VENDOR|note"});
+    ASSERT_EQ(lists.matching.size(), 3u);
+    EXPECT_EQ(lists.matching[0].data, (std::vector<std::string>{"Alpha", "k0", "u0"}));
+    EXPECT_EQ(lists.matching[2].data[0], "Ask Toolbar");
+    for (const AppListEntry& e : lists.matching) {
+        EXPECT_TRUE(e.checked);
+    }
+    ASSERT_EQ(lists.notInDefs.size(), 2u);
+    EXPECT_EQ(lists.notInDefs[0].data[0], "Zeta");
+    EXPECT_FALSE(lists.notInDefs[0].checked);
+    SortCollection(records, false);
+    EXPECT_EQ(records.front(), "zeta|k1|u1|p");
+}
+
+TEST(Placement, WithoutABlacklistEverythingIsNotInDefs) {
+    AppLists lists;
+    PlaceApps(lists, {"A|k|u|p", "B|k|u|p"}, {});
+    EXPECT_EQ(lists.notInDefs.size(), 2u);
+    EXPECT_TRUE(lists.matching.empty());
+    // Only disabled lines: nothing matches, the hidden ones are gone.
+    AppLists hidden;
+    PlaceApps(hidden, {"A|k|u|p", "B|k|u|p"}, {";A"});
+    EXPECT_EQ(hidden.notInDefs.size(), 1u);
+    EXPECT_TRUE(hidden.matching.empty());
+}
+
+TEST(Placement, RecordsWithBarsOrFewFieldsStillPlace) {
+    AppLists lists;
+    AddAppToList(lists, "Name|With|Bars|Pub|extra", false);
+    AddAppToList(lists, "Only Name", true);
+    EXPECT_EQ(lists.notInDefs[0].data, (std::vector<std::string>{"Name", "With", "Bars"}));
+    EXPECT_EQ(lists.matching[0].data, (std::vector<std::string>{"Only Name", "", ""}));
+    EXPECT_NE(lists.matching[0].markup.find("Grid.Row='1'  Text=''/>"), std::string::npos);
+}
+
+TEST(Report, TextIsByteExact) {
+    AppLists lists;
+    EXPECT_EQ(ReportText(lists),
+              "Installed Apps Not Matching Definitions:  \r\n" + std::string(40, '-') +
+                  "\r\n\r\n\r\nInstalled Apps Matching Blacklist:  \r\n" +
+                  std::string(40, '-') + "\r\n");
+    AddAppToList(lists, "7-Zip|7z|u|p", false);
+    AddAppToList(lists, "Firefox|ff|u|p", false);
+    AddAppToList(lists, "|empty name|u|p", false);
+    AddAppToList(lists, "Ask Toolbar|a|u|p", true);
+    EXPECT_EQ(ReportText(lists),
+              "Installed Apps Not Matching Definitions:  \r\n" + std::string(40, '-') +
+                  "\r\n7-Zip\r\nFirefox\r\n\r\nInstalled Apps Matching Blacklist:  \r\n" +
+                  std::string(40, '-') + "\r\nAsk Toolbar");
+}
+
+TEST(Report, WrittenToTheFileOrMailedNeverBoth) {
+    testing::FakeMachine m;
+    AppLists lists;
+    AddAppToList(lists, "Ask Toolbar|a|u|p", true);
+    m.files.AddFile("C:\\Kestrel\\Kestrel_Report.txt", "an older report");
+    LogResultsOnly(m.ctx, lists, false, false, nullptr);
+    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_Report.txt"), ReportText(lists) + "\r\n");
+    std::vector<std::string> sent;
+    m.files.AddFile("C:\\Kestrel\\Kestrel_Report.txt", "untouched");
+    LogResultsOnly(m.ctx, lists, false, true,
+                   [&](const std::string& s, const std::string& body, bool quiet) {
+                       sent.push_back(s + (quiet ? " quiet" : "") + "\n" + body);
+                   });
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], "Kestrel Report for WORKSHOP-PC quiet\n" + ReportText(lists));
+    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_Report.txt"), "untouched");
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,255 @@
+// clsOpSys: the version flags, the display names with their editions and the version text.
+#include <gtest/gtest.h>
+
+#include "platform/op_sys.h"
+#include "support/fake_machine.h"
+
+namespace kestrel {
+namespace {
+
+void SetVersion(testing::FakeMachine& m, uint32_t platform, uint32_t major, uint32_t minor,
+                uint32_t build, uint8_t productType) {
+    m.system.record.platformId = platform;
+    m.system.record.major = major;
+    m.system.record.minor = minor;
+    m.system.record.build = build;
+    m.system.record.productType = productType;
+}
+
+TEST(OpSys, EveryPlatformRowInItsOrder) {
+    struct Row {
+        uint32_t platform, major, minor, build;
+        uint8_t product;
+        const char* buildLabEx;
+        const char* name;
+    };
+    const Row rows[] = {
+        {1, 4, 90, 3000, 0, "", "Windows Me"},
+        {1, 4, 10, 2222, 0, "", "Windows 98"},
+        {1, 4, 0, 950, 0, "", "Windows 95"},
+        {2, 6, 2, 9200, 3, "", "Windows Server 2012 Professional "},
+        {2, 6, 3, 9600, 2, "", "Windows Server 2012 Professional "},
+        {2, 6, 1, 7601, 3, "", "Windows Server 2008 R2 Professional "},
+        {2, 6, 3, 9600, 1, "9600.17031.amd64fre.winblue_gdr.140221-1952",
+         "Windows 8.1 Update 1 Professional "},
+        {2, 6, 3, 9600, 1, "9600.16384.amd64fre.winblue_rtm.130821-1623",
+         "Windows 8.1 Professional "},
+        {2, 6, 2, 9200, 1, "", "Windows 8 Professional "},
+        // Later versions read as the nearest row: 10.0 has no minor version of 7 or later.
+        {2, 10, 0, 19045, 1, "", "Windows Vista Professional "},
+        {2, 6, 1, 7601, 1, "", "Windows 7 Professional "},
+        {2, 6, 0, 6002, 3, "", "Windows Server 2008 Professional "},
+        {2, 6, 0, 6002, 1, "", "Windows Vista Professional "},
+        {2, 5, 2, 3790, 1, "", "Windows Server 2003"},
+        {2, 5, 1, 2600, 1, "", "Windows XP Undefined Edition "},
+        {2, 5, 0, 2195, 1, "", "Windows 2000"},
+        {2, 4, 0, 1381, 1, "", "Windows NT"},
+        {0, 3, 1, 0, 0, "", ""},
+        {3, 5, 1, 0, 0, "", ""},
+    };
+    for (const Row& row : rows) {
+        testing::FakeMachine m;
+        SetVersion(m, row.platform, row.major, row.minor, row.build, row.product);
+        EXPECT_EQ(clsOpSys(m.ctx, row.buildLabEx).Platform(), row.name)
+            << row.major << "." << row.minor << " type " << int(row.product);
+    }
+}
+
+TEST(OpSys, FlagsOfTheEdgeVersions) {
+    testing::FakeMachine m;
+    SetVersion(m, 2, 6, 1, 7601, 1);
+    clsOpSys seven(m.ctx);
+    EXPECT_TRUE(seven.IsVista() && seven.IsWin7() && seven.IsWinXP() && seven.IsWin2K() &&
+                seven.IsWinNT());
+    EXPECT_FALSE(seven.Is2003() || seven.IsWin8() || seven.Is2008() || seven.IsServer() ||
+                 seven.IsWin9x());
+    SetVersion(m, 2, 6, 2, 9200, 1);
+    clsOpSys eight(m.ctx);
+    EXPECT_TRUE(eight.Is2003());
+    EXPECT_TRUE(eight.IsWin8());
+    EXPECT_FALSE(eight.Is2012());
+    SetVersion(m, 2, 5, 2, 3790, 1);
+    clsOpSys xp64(m.ctx);
+    EXPECT_TRUE(xp64.IsWinXP() && xp64.Is2003());
+    EXPECT_FALSE(xp64.IsVista());
+    SetVersion(m, 1, 4, 90, 3000, 0);
+    clsOpSys me(m.ctx);
+    EXPECT_TRUE(me.IsWin95() && me.IsWin98() && me.IsWinME() && me.IsWin9x());
+    EXPECT_FALSE(me.IsWinNT() || me.IsWinXP());
+    SetVersion(m, 2, 6, 0, 6001, 2);
+    clsOpSys dc(m.ctx);
+    EXPECT_TRUE(dc.Is2008() && dc.IsServer());
+    EXPECT_FALSE(dc.Is2008R2());
+    EXPECT_EQ(dc.ProductTypeName(), "Domain Controller");
+}
+
+TEST(OpSys, Update1NeedsABuildLabExBeyond17030) {
+    testing::FakeMachine m;
+    SetVersion(m, 2, 6, 3, 9600, 1);
+    for (const char* no : {"", "9600", "9600.17030.x", "9600.abc", "x", ".", "9600..17031"}) {
+        EXPECT_FALSE(clsOpSys(m.ctx, no).IsWin81u1()) << no;
+    }
+    for (const char* yes : {"9600.17031", "9600.18000x.y", "1.99999999999999999999"}) {
+        EXPECT_TRUE(clsOpSys(m.ctx, yes).IsWin81u1()) << yes;
+    }
+    SetVersion(m, 2, 6, 2, 9200, 1);
+    EXPECT_FALSE(clsOpSys(m.ctx, "9600.17031").IsWin81u1());
+}
+
+TEST(OpSys, EditionsBySku) {
+    const std::map<uint32_t, std::string> named = {{0, " Undefined Edition "},
+                                                   {1, " Ultimate "},
+                                                   {2, " Home Basic "},
+                                                   {3, " Home Premium "},
+                                                   {4, " Enterprise "},
+                                                   {5, " Home Basic N "},
+                                                   {6, " Business "},
+                                                   {7, " Standard "},
+                                                   {8, " Datacenter "},
+                                                   {9, " SBS "},
+                                                   {10, " Enterprise "},
+                                                   {11, " Starter "},
+                                                   {12, " Datacenter Core "},
+                                                   {13, " Standard Core "},
+                                                   {14, " Enterprise Core "},
+                                                   {15, " Enterprise IA64 "},
+                                                   {16, " Business N "},
+                                                   {17, " Web Server "},
+                                                   {18, " Cluster "},
+                                                   {19, " Home Server "},
+                                                   {20, " Storage Express "},
+                                                   {21, " Storage Standard "},
+                                                   {22, " Storage Workgroup "},
+                                                   {23, " Storage Enterprise "},
+                                                   {24, " For Small Business "},
+                                                   {25, " SBS Premium "},
+                                                   {42, " Hyper-V "},
+                                                   {48, " Professional "},
+                                                   {74, " Consumer Preview? "},
+                                                   {103, " Pro w/Media Center "}};
+    for (uint32_t sku = 0; sku < 120; ++sku) {
+        auto it = named.find(sku);
+        EXPECT_EQ(EditionFromSku(sku), it != named.end()
+                                           ? it->second
+                                           : " Unknown (SKU Bit " + std::to_string(sku) + ") ");
+    }
+    testing::FakeMachine m;
+    m.system.sku = 28;
+    clsOpSys os(m.ctx);
+    EXPECT_EQ(os.Platform(), "Windows 7 Unknown (SKU Bit 28) ");
+    m.system.skuWorks = false;
+    EXPECT_EQ(os.Platform(), "Windows 7 Undefined Edition ");
+    EXPECT_EQ(m.system.skuQueries, 2);
+}
+
+TEST(OpSys, EditionsBeforeVistaComeFromProdspec) {
+    testing::FakeMachine m;
+    SetVersion(m, 2, 5, 1, 2600, 1);
+    const std::string prodspec = "C:\\Windows\\System32\\prodspec.ini";
+    struct Case {
+        const char* product;
+        bool ehtray;
+        const char* edition;
+    };
+    const Case cases[] = {
+        {"Windows XP Home Edition", false, " Home "},
+        {"Windows XP Professional", false, " Professional "},
+        {"Windows XP Professional", true, " Media Center "},
+        {"Windows XP Media Center Edition", false, " Media Center "},
+        {"Windows XP Tablet PC Edition", false, ""},
+    };
+    for (const Case& c : cases) {
+        m.files.AddFile(prodspec,
+                        std::string("[Product Specification]\r\nProduct=") + c.product + "\r\n");
+        if (c.ehtray) {
+            m.files.AddFile("C:\\Windows\\ehome\\ehtray.exe");
+        }
+        EXPECT_EQ(clsOpSys(m.ctx).Platform(), std::string("Windows XP") + c.edition) << c.product;
+    }
+    m.env.Set("OS", "");
+    EXPECT_EQ(clsOpSys(m.ctx).Environment().systemFolder, "C:\\Windows\\System");
+    EXPECT_EQ(clsOpSys(m.ctx).Platform(), "Windows XP Undefined Edition ");
+    EXPECT_EQ(m.system.skuQueries, 0);
+}
+
+TEST(OpSys, VersionTextAndRecordFields) {
+    testing::FakeMachine m;
+    m.system.record.build = 0x1DB11DB1;  // the low word: 7601
+    m.system.record.csdVersion = std::string("  Service Pack 1 \0stale", 23);
+    m.system.record.suiteMask = 0x116;
+    clsOpSys os(m.ctx);
+    EXPECT_EQ(os.BuildNumber(), 7601);
+    EXPECT_EQ(os.CSDVersion(), "Service Pack 1");
+    EXPECT_EQ(os.Version(), "Windows 7 Professional  Service Pack 1 (Version 6.1, Build 7601)");
+    EXPECT_EQ(os.MajorVersion(), 6);
+    EXPECT_EQ(os.MinorVersion(), 1);
+    EXPECT_EQ(os.PlatformID(), 2);
+    EXPECT_EQ(os.ProductType(), 1);
+    EXPECT_EQ(os.ProductTypeName(), "NT Workstation");
+    EXPECT_EQ(os.ServicePackMajor(), 1);
+    EXPECT_EQ(os.SuiteMask(), 0x116);
+    EXPECT_TRUE(os.HasAS() && os.HasBO() && os.HasTS() && os.HasDC());
+    EXPECT_FALSE(os.HasSBS() || os.HasSBSr());
+    EXPECT_EQ(os.VistaSKU(), "");
+    m.system.record.build = 0xFFFF;
+    m.system.record.csdVersion = std::string("\0Service Pack 9", 15);
+    clsOpSys odd(m.ctx);
+    EXPECT_EQ(odd.BuildNumber(), -1);
+    EXPECT_EQ(odd.CSDVersion(), "");
+    EXPECT_EQ(odd.Version(), "Windows 7 Professional   (Version 6.1, Build -1)");
+}
+
+TEST(OpSys, SuiteMaskBits) {
+    testing::FakeMachine m;
+    struct Case {
+        uint16_t mask;
+        bool as, bo, dc, sbs, sbsr, ts;
+    };
+    for (const Case& c : {Case{0x1, false, false, false, true, false, false},
+                          Case{0x2, true, false, false, false, false, false},
+                          Case{0x4, false, true, false, false, false, false},
+                          Case{0x10, false, false, false, false, false, true},
+                          Case{0x20, false, false, false, false, true, false},
+                          Case{0x7F, true, true, false, true, true, true},
+                          Case{0x80, false, false, true, false, false, false}}) {
+        m.system.record.suiteMask = c.mask;
+        clsOpSys os(m.ctx);
+        EXPECT_EQ(os.HasAS(), c.as) << c.mask;
+        EXPECT_EQ(os.HasBO(), c.bo) << c.mask;
+        EXPECT_EQ(os.HasDC(), c.dc) << c.mask;
+        EXPECT_EQ(os.HasSBS(), c.sbs) << c.mask;
+        EXPECT_EQ(os.HasSBSr(), c.sbsr) << c.mask;
+        EXPECT_EQ(os.HasTS(), c.ts) << c.mask;
+    }
+}
+
+TEST(OpSys, TheShortRecordAndNoRecordAtAll) {
+    testing::FakeMachine m;
+    m.system.extendedRecordWorks = false;
+    clsOpSys shorter(m.ctx);
+    EXPECT_TRUE(shorter.IsWin7());
+    EXPECT_EQ(shorter.ProductType(), 0);
+    EXPECT_EQ(shorter.ProductTypeName(), "Unknown");
+    EXPECT_FALSE(shorter.IsServer());
+    EXPECT_EQ(shorter.SuiteMask(), 0);
+    m.system.versionWorks = false;
+    clsOpSys none(m.ctx);
+    EXPECT_FALSE(none.IsWinNT() || none.IsWin95());
+    EXPECT_EQ(none.Platform(), "");
+}
+
+TEST(OpSys, TheStartModeAndTheEnvironmentOfTheMoment) {
+    testing::FakeMachine m;
+    clsOpSys os(m.ctx);
+    EXPECT_EQ(os.WindowsMode(), 0);
+    m.system.cleanBoot = 2;
+    EXPECT_EQ(os.WindowsMode(), 2);
+    m.env.Set("windir", "D:\\Elsewhere");
+    EXPECT_EQ(os.Environment().windir, "C:\\Windows");
+    EXPECT_EQ(os.Environment().systemFolder, "C:\\Windows\\System32");
+    EXPECT_EQ(os.Environment().userName, "tech");
+    EXPECT_EQ(os.Environment().tmp, "C:\\Users\\tech\\AppData\\Local\\Temp");
+}
+
+}  // namespace
+}  // namespace kestrel

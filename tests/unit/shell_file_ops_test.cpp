@@ -1,0 +1,129 @@
+// Recycle, APIDelete and the shell move.
+#include <gtest/gtest.h>
+
+#include "platform/shell_file_ops.h"
+#include "support/fake_machine.h"
+
+namespace kestrel {
+namespace {
+
+using os::ShellOp;
+
+std::vector<std::string> DeleteLines(const std::string& head, const std::string& path,
+                                     bool result) {
+    return {"\t" + head, "\t\t- passed: " + path,
+            std::string("\t\t- returned: ") + (result ? "True" : "False")};
+}
+
+class ShellOps : public ::testing::Test {
+protected:
+    ShellOps() {
+        m.files.AddFile("C:\\app\\bin\\tool.exe", "x", os::attr::kReadOnly);
+        m.files.AddFile("C:\\app\\a.log");
+        m.files.AddFile("C:\\app\\b.log");
+        m.files.AddFile("C:\\app\\keep.txt");
+    }
+    testing::FakeMachine m;
+};
+
+TEST_F(ShellOps, APIDeleteTakesTreesForGoodWithTheSilentFlags) {
+    EXPECT_TRUE(APIDelete(m.ctx, "C:\\app\\bin", true));
+    EXPECT_TRUE(APIDelete(m.ctx, "C:\\app\\a.log", false));
+    ASSERT_EQ(m.shell.calls.size(), 2u);
+    EXPECT_EQ(m.shell.calls[0].op, ShellOp::kDelete);
+    EXPECT_EQ(m.shell.calls[0].flags, 0x410);
+    EXPECT_EQ(m.shell.calls[0].from, std::vector<std::string>{"C:\\app\\bin"});
+    EXPECT_EQ(m.shell.calls[1].flags, 0);
+    EXPECT_FALSE(m.files.Exists("C:\\app\\bin"));
+    EXPECT_TRUE(m.shell.recycled.empty());
+    EXPECT_EQ(m.shell.recycleIconUpdates, 0);
+    std::vector<std::string> expected =
+        DeleteLines("commonmodule\\APIDelete: ", "C:\\app\\bin", true);
+    for (const auto& line : DeleteLines("commonmodule\\APIDelete: ", "C:\\app\\a.log", true)) {
+        expected.push_back(line);
+    }
+    EXPECT_EQ(m.debugOut.lines, expected);
+}
+
+TEST_F(ShellOps, RecycleSendsToTheBinAndUpdatesItsIcon) {
+    EXPECT_TRUE(Recycle(m.ctx, "C:\\app\\a.log", true));
+    EXPECT_TRUE(Recycle(m.ctx, "C:\\app\\b.log", false));
+    ASSERT_EQ(m.shell.calls.size(), 2u);
+    EXPECT_EQ(m.shell.calls[0].flags, 0x450);
+    EXPECT_EQ(m.shell.calls[1].flags, 0x40);
+    EXPECT_EQ(m.shell.recycled, (std::vector<std::string>{"C:\\app\\a.log", "C:\\app\\b.log"}));
+    EXPECT_EQ(m.shell.recycleIconUpdates, 2);
+    EXPECT_EQ(m.debugOut.lines.front(), "\tcommonmodule\\Recycle: ");
+}
+
+TEST_F(ShellOps, PatternsDeleteTheirMatchesAndReportWhatRemains) {
+    EXPECT_TRUE(APIDelete(m.ctx, "C:\\app\\*.log", true));
+    EXPECT_FALSE(m.files.Exists("C:\\app\\a.log"));
+    EXPECT_TRUE(m.files.Exists("C:\\app\\keep.txt"));
+    m.files.AddFile("C:\\app\\held.log");
+    m.files.SetLocked("C:\\app\\held.log", true);
+    EXPECT_FALSE(APIDelete(m.ctx, "C:\\app\\*.log", true));
+    EXPECT_FALSE(APIDelete(m.ctx, "C:\\app\\held.log", true));
+    EXPECT_EQ(m.debugOut.lines.back(), "\t\t- returned: False");
+    EXPECT_TRUE(APIDelete(m.ctx, "C:\\app\\never-there", true));
+}
+
+TEST_F(ShellOps, PathsThatReachTooFarAreNeverGivenToTheShell) {
+    const auto before = m.files.AllPaths();
+    for (const char* path : {"", "app", "app\\a.log", "C:", "C:\\", "\\\\server\\share", "C:\\*",
+                             "C:\\*.*", "C:\\?", "C:\\a*\\b.log", "C:app"}) {
+        m.debugOut.lines.clear();
+        EXPECT_FALSE(APIDelete(m.ctx, path, true)) << path;
+        EXPECT_FALSE(Recycle(m.ctx, path, true)) << path;
+        EXPECT_EQ(m.debugOut.lines.back(), "\t\t- returned: False");
+    }
+    EXPECT_TRUE(m.shell.calls.empty());
+    EXPECT_EQ(m.files.AllPaths(), before);
+}
+
+TEST_F(ShellOps, ShellMoveFlags) {
+    m.files.AddFolder("C:\\dest");
+    EXPECT_TRUE(ShellMove(m.ctx, "C:\\app\\a.log", "C:\\dest", true, false));
+    EXPECT_TRUE(ShellMove(m.ctx, "C:\\app\\b.log", "C:\\dest", false, true));
+    m.files.AddFile("C:\\app\\a.log", "second");
+    EXPECT_FALSE(ShellMove(m.ctx, "C:\\app\\a.log", "C:\\dest", false, false));
+    ASSERT_EQ(m.shell.calls.size(), 3u);
+    EXPECT_EQ(m.shell.calls[0].flags, 0xE10);
+    EXPECT_EQ(m.shell.calls[1].flags, 0xE08);
+    EXPECT_EQ(m.shell.calls[2].flags, 0xE00);
+    EXPECT_EQ(m.shell.calls[0].to, "C:\\dest");
+    EXPECT_TRUE(m.files.Exists("C:\\dest\\a.log"));
+    EXPECT_TRUE(m.files.Exists("C:\\app\\a.log"));
+    EXPECT_FALSE(ShellMove(m.ctx, "app\\a.log", "C:\\dest", true, false));
+    EXPECT_FALSE(ShellMove(m.ctx, "C:\\app\\a.log", "dest", true, false));
+    EXPECT_EQ(m.shell.calls.size(), 3u);
+}
+
+TEST_F(ShellOps, ASeveralItemMoveRefusedAsAWholeIsMadeItemByItem) {
+    m.shell.multiMoveFails = true;
+    EXPECT_TRUE(ShellMove(m.ctx, "C:\\app\\*.log", "C:\\new\\logs", true, false));
+    EXPECT_TRUE(m.files.Exists("C:\\new\\logs\\a.log"));
+    EXPECT_TRUE(m.files.Exists("C:\\new\\logs\\b.log"));
+    EXPECT_TRUE(m.files.Exists("C:\\app\\keep.txt"));
+    ASSERT_EQ(m.shell.calls.size(), 3u);
+    EXPECT_EQ(m.shell.calls[1].from, std::vector<std::string>{"C:\\app\\a.log"});
+    EXPECT_EQ(m.shell.calls[2].from, std::vector<std::string>{"C:\\app\\b.log"});
+    EXPECT_EQ(m.shell.calls[2].to, "C:\\new\\logs");
+    EXPECT_EQ(m.shell.calls[2].flags, 0xE10);
+    EXPECT_FALSE(ShellMove(m.ctx, "C:\\app\\*.none", "C:\\new\\logs", true, false));
+}
+
+TEST_F(ShellOps, OnlyVistaTriesAFailedMoveOnceMore) {
+    m.files.AddFolder("C:\\dest");
+    m.shell.scriptedFailures = {1223};
+    EXPECT_FALSE(ShellMove(m.ctx, "C:\\app\\a.log", "C:\\dest", true, false));
+    EXPECT_EQ(m.shell.calls.size(), 1u);
+    m.system.record.minor = 0;  // Windows Vista
+    m.shell.scriptedFailures = {1223};
+    EXPECT_TRUE(ShellMove(m.ctx, "C:\\app\\a.log", "C:\\dest", true, false));
+    EXPECT_EQ(m.shell.calls.size(), 3u);
+    EXPECT_TRUE(m.files.Exists("C:\\dest\\a.log"));
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include "app/text_file.h"
+#include "platform/file_tests.h"
+#include "support/fake_machine.h"
+
+namespace kestrel {
+namespace {
+
+class TextFileTest : public ::testing::Test {
+protected:
+    testing::FakeMachine m;
+    const std::string list = "C:\\Kestrel\\Kestrel.txt";
+};
+
+TEST_F(TextFileTest, OverwriteReplacesTheFileWithTextAndCrLf) {
+    m.files.AddFile(list, "old content\r\n");
+    EXPECT_TRUE(SaveTextToFile(m.ctx, list, "a\r\nb", true, false));
+    EXPECT_EQ(m.files.Content(list), "a\r\nb\r\n");
+    EXPECT_TRUE(SaveTextToFile(m.ctx, list, "", true, false));
+    EXPECT_EQ(m.files.Content(list), "\r\n");
+    EXPECT_FALSE(m.files.Exists(list + ".~tmp"));
+}
+
+TEST_F(TextFileTest, AFailedReplaceKeepsTheOldListWholeAndSaysSo) {
+    m.files.AddFile(list, "Toolbar\r\nCoupon\r\n");
+    m.files.FailWrites(112, 3);  // the disk fills up three bytes in
+    EXPECT_FALSE(SaveTextToFile(m.ctx, list, "New list that does not fit", true, false));
+    m.files.FailWrites(0);
+    EXPECT_EQ(m.files.Content(list), "Toolbar\r\nCoupon\r\n");
+    EXPECT_FALSE(m.files.Exists(list + ".~tmp"));
+    EXPECT_TRUE(m.debugOut.Saw("CommonModule\\SaveTextToFile VB ERROR: 61 Disk full"));
+    EXPECT_TRUE(m.debugOut.Saw("\t\tbOverwrite=True \\ bNoDuplicates=False"));
+}
+
+TEST_F(TextFileTest, ALockedOrReadOnlyTargetIsReportedAndKept) {
+    m.files.AddFile(list, "keep\r\n", os::attr::kReadOnly);
+    EXPECT_FALSE(SaveTextToFile(m.ctx, list, "x", true, false));
+    EXPECT_EQ(m.files.Content(list), "keep\r\n");
+    m.files.SetAttributes(list, os::attr::kNormal);
+    m.files.SetLocked(list, true);
+    EXPECT_FALSE(SaveTextToFile(m.ctx, list, "x", false, false));
+    EXPECT_EQ(m.files.Content(list), "keep\r\n");
+}
+
+TEST_F(TextFileTest, AppendAddsALineAndMakesMissingFilesAndFolders) {
+    const std::string log = "C:\\Kestrel\\Logs\\Deep\\Kestrel_Log.txt";
+    EXPECT_TRUE(SaveTextToFile(m.ctx, log, "first", false, false));
+    EXPECT_TRUE(SaveTextToFile(m.ctx, log, "first", false, false));
+    EXPECT_EQ(m.files.Content(log), "first\r\nfirst\r\n");
+}
+
+TEST_F(TextFileTest, NoDuplicatesComparesWholeLinesIgnoringCase) {
+    m.files.AddFile(list, "Ask Toolbar\r\nCoupon");
+    int writes = m.files.writeCount;
+    EXPECT_TRUE(SaveTextToFile(m.ctx, list, "ASK TOOLBAR", false, true));
+    EXPECT_TRUE(SaveTextToFile(m.ctx, list, "coupon", false, true));
+    EXPECT_EQ(m.files.Content(list), "Ask Toolbar\r\nCoupon");
+    EXPECT_TRUE(SaveTextToFile(m.ctx, list, "Ask", false, true));
+    EXPECT_EQ(m.files.Content(list), "Ask Toolbar\r\nCouponAsk\r\n");
+    EXPECT_GT(m.files.writeCount, writes);
+    // Text holding a line break is never a duplicate.
+    EXPECT_TRUE(SaveTextToFile(m.ctx, list, "Ask Toolbar\r\nCoupon", false, true));
+    EXPECT_NE(m.files.Content(list)->find("CouponAsk\r\nAsk Toolbar\r\nCoupon\r\n"),
+              std::string::npos);
+}
+
+TEST_F(TextFileTest, NoDuplicatesOnAMissingFileCreatesIt) {
+    const std::string white = "C:\\Kestrel\\Kestrel_Whitelist.txt";
+    EXPECT_TRUE(SaveTextToFile(m.ctx, white, "Keep", false, true));
+    EXPECT_EQ(m.files.Content(white), "Keep\r\n");
+}
+
+TEST_F(TextFileTest, AnUnmakeableFolderFailsWithTwoDebugLines) {
+    EXPECT_FALSE(SaveTextToFile(m.ctx, "Q:\\nowhere\\file.txt", "x", true, false));
+    EXPECT_TRUE(m.debugOut.Saw(
+        "\tSaveTextToFile - Directory does not exist / Cannot create directory:  "));
+    EXPECT_TRUE(m.debugOut.Saw("\t\tQ:\\nowhere"));
+    size_t lines = m.debugOut.lines.size();
+    EXPECT_FALSE(AppendDebugLine(m.ctx, "Q:\\nowhere\\file.txt", "x", false, false));
+    EXPECT_EQ(m.debugOut.lines.size(), lines);
+}
+
+TEST_F(TextFileTest, ReadTextLinesAcceptsAnyLineEnd) {
+    m.files.AddFile(list, "a\r\nb\rc\nd");
+    std::vector<std::string> lines;
+    ASSERT_TRUE(ReadTextLines(m.ctx, list, lines));
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_FALSE(ReadTextLines(m.ctx, "C:\\Kestrel\\absent.txt", lines));
+    EXPECT_TRUE(lines.empty());
+    m.files.AddFolder("C:\\Kestrel\\folder.txt");
+    EXPECT_FALSE(ReadTextLines(m.ctx, "C:\\Kestrel\\folder.txt", lines));
+}
+
+TEST(FileTests, OnlyAbsolutePathsExist) {
+    testing::FakeMachine m;
+    EXPECT_TRUE(DoesDirExist(m.ctx, "C:\\Windows"));
+    EXPECT_FALSE(DoesFileExist(m.ctx, "C:\\Windows"));
+    EXPECT_FALSE(DoesDirExist(m.ctx, "Windows"));
+    EXPECT_FALSE(DoesFileExist(m.ctx, "Kestrel\\Kestrel.exe"));
+    EXPECT_TRUE(DoesFileExist(m.ctx, "C:\\Kestrel\\Kestrel.exe"));
+    EXPECT_FALSE(DoesDirExist(m.ctx, "C:\\Kestrel\\Kestrel.exe"));
+    EXPECT_FALSE(DoesFileExist(m.ctx, "Q:\\x"));
+    EXPECT_FALSE(DoesFileExist(m.ctx, ""));
+    EXPECT_EQ(ClassifyPath(m.ctx, "C:\\Windows"), "dir");
+    EXPECT_EQ(ClassifyPath(m.ctx, "C:\\Windows\\explorer.exe"), "file");
+    EXPECT_EQ(ClassifyPath(m.ctx, "C:\\nothing"), "neither");
+}
+
+TEST(FileTests, LongPathsUseTheLongForm) {
+    testing::FakeMachine m;
+    std::string folder = "C:\\" + std::string(120, 'd');
+    m.files.AddFile(folder + "\\file.txt", "x");
+    EXPECT_TRUE(DoesFileExist(m.ctx, folder + "\\file.txt"));
+    EXPECT_TRUE(DoesDirExist(m.ctx, folder));
+    EXPECT_TRUE(OpenLongPath(m.ctx, folder + "\\file.txt"));
+    m.files.AddDrive("\\\\server\\share");
+    m.files.AddFile("\\\\server\\share\\f.txt");
+    EXPECT_TRUE(OpenLongPath(m.ctx, "\\\\server\\share\\f.txt"));
+    EXPECT_TRUE(DoesFileExist(m.ctx, "\\\\server\\share\\f.txt"));
+}
+
+TEST(FileTests, LoggedTestsTellWhatWasAskedAndAnswered) {
+    testing::FakeMachine m;
+    DoesFileExist(m.ctx, "C:\\Kestrel\\Kestrel.exe", true);
+    EXPECT_EQ(m.debugOut.lines.size(), 3u);
+    EXPECT_EQ(m.debugOut.lines[0], "\tCommonModule\\DoesFileExist: 1");
+    EXPECT_EQ(m.debugOut.lines[1], "\t\t- Passed: C:\\Kestrel\\Kestrel.exe");
+    EXPECT_EQ(m.debugOut.lines[2], "\t\t- Returns: True");
+    DoesDirExistNo64bitCheck(m.ctx, "C:\\Nope", true);
+    EXPECT_EQ(m.debugOut.lines[3], "\tCommonModule\\DoesDirExistNo64bitCheck: -1");
+    EXPECT_EQ(m.debugOut.lines[5], "\t\t- Returns: False");
+}
+
+TEST(FileTests, MakeFolderPathMakesTheWholeChain) {
+    testing::FakeMachine m;
+    EXPECT_TRUE(MakeFolderPath(m.ctx, "C:\\a\\b\\c"));
+    EXPECT_TRUE(m.files.IsFolder("C:\\a\\b\\c"));
+    EXPECT_FALSE(MakeFolderPath(m.ctx, "C:\\Kestrel\\Kestrel.exe\\below"));
+}
+
+TEST(FileTests, Is64BitInstallation) {
+    testing::FakeMachine m;
+    EXPECT_TRUE(Is64BitInstallation(m.ctx, ""));
+    m.files.AddDrive("D:");
+    EXPECT_FALSE(Is64BitInstallation(m.ctx, "D:"));
+    m.files.AddFolder("D:\\Program Files (x86)");
+    EXPECT_TRUE(Is64BitInstallation(m.ctx, "D:"));
+    m.env.Unset("ProgramFiles(x86)");
+    EXPECT_FALSE(Is64BitInstallation(m.ctx, ""));
+}
+
+TEST(Redirection, PairsNestAndTheFirstRevertSwitchesBack) {
+    testing::FakeMachine m;
+    FsRedirection& r = m.ctx.redirection;
+    r.Disable();
+    EXPECT_EQ(m.wow64.disabled, 0);  // the control is off until the program start
+    r.Revert();
+    r.SetAllowed(true);
+    r.Disable();
+    r.Disable();
+    EXPECT_EQ(m.wow64.disabled, 1);
+    EXPECT_TRUE(m.wow64.currentlyOff);
+    r.Revert();
+    EXPECT_FALSE(m.wow64.currentlyOff);
+    r.Revert();
+    EXPECT_EQ(m.wow64.reverted, 1);
+    {
+        RedirectionOff outer(r);
+        RedirectionOff inner(r);
+        EXPECT_TRUE(m.wow64.currentlyOff);
+    }
+    EXPECT_FALSE(m.wow64.currentlyOff);
+    EXPECT_EQ(m.wow64.disabled, 2);
+    m.env.Unset("ProgramFiles(x86)");  // 32-bit Windows: nothing to switch
+    r.Disable();
+    r.Revert();
+    EXPECT_EQ(m.wow64.disabled, 2);
+}
+
+}  // namespace
+}  // namespace kestrel
