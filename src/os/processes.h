@@ -62,11 +62,9 @@ public:
 
     // Blocks until one of the handles is signalled, a window message arrives for this thread,
     // or ms milliseconds pass (MsgWaitForMultipleObjects, QS_ALLINPUT). A group is signalled
-    // when no process is left in it. An empty set waits for messages and time only.
+    // when no process is left in it. An empty set waits for messages and time only. The
+    // messages themselves are left for UserPrompts::DoEvents.
     virtual WaitOutcome Wait(const std::vector<ProcessHandle>& handles, uint32_t ms) = 0;
-
-    // Dispatches the window messages waiting for this thread (DoEvents).
-    virtual void PumpMessages() = 0;
 
     virtual void Close(ProcessHandle handle) = 0;
 

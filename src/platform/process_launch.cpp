@@ -147,7 +147,7 @@ bool ShellX(Context& ctx, const std::string& sPathAndFileName, const std::string
 void Delay(Context& ctx, double seconds) {
     try {
         if (!(seconds > 0)) {
-            ctx.os.processes.PumpMessages();
+            ctx.os.prompts.DoEvents();
             return;
         }
         // At most about 24 days: a longer wait is a caller's mistake, not a plan.
@@ -159,7 +159,7 @@ void Delay(Context& ctx, double seconds) {
                 break;
             }
             (void)ctx.os.processes.Wait({}, std::min<uint32_t>(100, total - elapsed));
-            ctx.os.processes.PumpMessages();
+            ctx.os.prompts.DoEvents();
         }
     } catch (const std::exception& e) {
         ctx.debug.Error("CommonModule\\Delay VB ERROR: ", ExceptionError(e));

@@ -166,7 +166,7 @@ WaitResult WaitForProcess(Context& ctx, const WaitTarget& target, uint32_t start
         bool ended = watch->Ended();
         uint32_t code = 0;
         result.exitCode = p.ExitCode(target.started.process, code) == 0 ? code : result.exitCode;
-        p.PumpMessages();
+        ctx.os.prompts.DoEvents();
         if (ended) {
             result.end = WaitEnd::kEnded;
             return result;

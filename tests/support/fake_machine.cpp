@@ -44,6 +44,8 @@ FakeMachine::FakeMachine()
     registry.AddKey("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
                     os::RegView::k32);
     registry.AddKey("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+    // The window's messages that processes' waits wake up for are handled by DoEvents.
+    prompts.onDoEvents = [this](int) { processes.pendingMessages = 0; };
 }
 
 }  // namespace kestrel::testing

@@ -118,6 +118,9 @@ TEST_F(RealProcesses, WindowMessagesAreDispatchedDuringTheWait) {
     HWND window = CreateWindowA("KestrelWaitProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                 wc.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
+    // The test machine's user is a script; the program's own DoEvents handles the messages.
+    auto realPrompts = os::win32::MakeUserPrompts();
+    m.prompts.onDoEvents = [&](int) { realPrompts->DoEvents(); };
     g_dispatched = 0;
     std::atomic<int> seenWhenPosted{-1};
     std::thread poster([&] {

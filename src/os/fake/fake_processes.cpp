@@ -217,11 +217,6 @@ WaitOutcome FakeProcesses::Wait(const std::vector<ProcessHandle>& handles, uint3
     }
 }
 
-void FakeProcesses::PumpMessages() {
-    ++pumps;
-    pendingMessages = 0;
-}
-
 void FakeProcesses::Close(ProcessHandle handle) {
     m_handles.erase(handle);
 }

@@ -51,8 +51,9 @@ public:
     uint32_t ownPid = 4242;
     bool groupsUnavailable = false;  // a group cannot be made: Start gives group 0
     bool withholdHandles = false;    // Start gives no process handle
-    uint32_t pendingMessages = 0;    // Wait answers kMessage while any are waiting
-    int pumps = 0;
+    // Window messages waiting: Wait answers kMessage while any are. DoEvents of the fake user
+    // prompts handles them where the machine wires it (FakeMachine does).
+    uint32_t pendingMessages = 0;
     std::vector<std::string> shellOpened;
     uint32_t shellOpenError = 0;
 
@@ -67,7 +68,6 @@ public:
     uint32_t ExitCode(ProcessHandle process, uint32_t& code) override;
     uint32_t ActiveCount(ProcessHandle group, uint32_t& count) override;
     WaitOutcome Wait(const std::vector<ProcessHandle>& handles, uint32_t ms) override;
-    void PumpMessages() override;
     void Close(ProcessHandle handle) override;
     uint32_t List(std::vector<ProcessEntry>& entries) override;
     uint32_t ShellOpen(const std::string& file, int32_t showCommand) override;

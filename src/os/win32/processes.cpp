@@ -216,19 +216,6 @@ public:
         }
     }
 
-    void PumpMessages() override {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                // Left for the window's own message loop.
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-
     void Close(ProcessHandle handle) override { m_entries.erase(handle); }
 
     uint32_t List(std::vector<ProcessEntry>& entries) override {
