@@ -36,8 +36,8 @@ LONGLONG Now() {
     return t.QuadPart;
 }
 
-int RunChild(const char* spec) {
-    std::string text(spec);
+int RunChild(const char* arguments) {
+    std::string text(arguments);
     const size_t colon = text.rfind(':');
     Sleep(static_cast<DWORD>(std::atoi(text.c_str() + colon + 1)));
     HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, text.substr(0, colon).c_str());
