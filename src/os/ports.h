@@ -6,7 +6,10 @@
 #include "os/debug_output.h"
 #include "os/environment.h"
 #include "os/file_system.h"
+#include "os/processes.h"
 #include "os/profile_strings.h"
+#include "os/registry.h"
+#include "os/security.h"
 #include "os/shell_files.h"
 #include "os/system_info.h"
 #include "os/user_prompts.h"
@@ -26,6 +29,9 @@ struct Ports {
     ShellFiles& shell;
     SystemInfo& system;
     UserPrompts& prompts;
+    Registry& registry;
+    Security& security;
+    Processes& processes;
 };
 
 }  // namespace kestrel::os

@@ -3,7 +3,8 @@
 namespace kestrel::testing {
 
 FakeMachine::FakeMachine()
-    : ctx(os::Ports{env, files, ini, debugOut, clock, wow64, volumes, shell, system, prompts}) {
+    : ctx(os::Ports{env, files, ini, debugOut, clock, wow64, volumes, shell, system, prompts,
+                    registry, security, processes}) {
     files.AddDrive("C:");
     files.AddFolder("C:\\Windows\\system32");
     files.AddFile("C:\\Windows\\explorer.exe", "MZ");
@@ -37,6 +38,14 @@ FakeMachine::FakeMachine()
          }) {
         env.Set(name, value);
     }
+    // The signed-in technician's account, whose SID the program's token carries.
+    security.AddAccount("tech", registry.tokenSids.front());
+    registry.AddKey("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+    registry.AddKey("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                    os::RegView::k32);
+    registry.AddKey("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+    // The window's messages that processes' waits wake up for are handled by DoEvents.
+    prompts.onDoEvents = [this](int) { processes.pendingMessages = 0; };
 }
 
 }  // namespace kestrel::testing

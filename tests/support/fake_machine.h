@@ -6,7 +6,10 @@
 #include "os/fake/fake_basics.h"
 #include "os/fake/fake_environment.h"
 #include "os/fake/fake_file_system.h"
+#include "os/fake/fake_processes.h"
 #include "os/fake/fake_profile_strings.h"
+#include "os/fake/fake_registry.h"
+#include "os/fake/fake_security.h"
 #include "os/fake/fake_shell_files.h"
 #include "os/fake/fake_system_info.h"
 #include "os/fake/fake_user_prompts.h"
@@ -28,6 +31,9 @@ public:
     os::fake::FakeShellFiles shell{files};
     os::fake::FakeSystemInfo system;
     os::fake::FakeUserPrompts prompts;
+    os::fake::FakeRegistry registry;
+    os::fake::FakeSecurity security{registry};
+    os::fake::FakeProcesses processes{clock};
     Context ctx;
 
     // Every debug line, each followed by "\n".

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "app/context.h"
-#include "app/strings.h"
 #include "app/settings.h"
+#include "app/strings.h"
 #include "app/text_file.h"
 #include "os/win32/windows_api.h"
 #include "platform/file_tests.h"

@@ -18,8 +18,11 @@ int RunKestrel() {
     auto shell = os::win32::MakeShellFiles();
     auto system = os::win32::MakeSystemInfo();
     auto prompts = os::win32::MakeUserPrompts();
+    auto registry = os::win32::MakeRegistry();
+    auto security = os::win32::MakeSecurity();
+    auto processes = os::win32::MakeProcesses();
     Context ctx(os::Ports{*env, *files, *ini, *debugOut, *clock, *wow64, *volumes, *shell, *system,
-                          *prompts});
+                          *prompts, *registry, *security, *processes});
     CommandRunner runner(ctx);
     return Main(ctx, runner);
 }

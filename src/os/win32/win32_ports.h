@@ -8,7 +8,10 @@
 #include "os/debug_output.h"
 #include "os/environment.h"
 #include "os/file_system.h"
+#include "os/processes.h"
 #include "os/profile_strings.h"
+#include "os/registry.h"
+#include "os/security.h"
 #include "os/shell_files.h"
 #include "os/system_info.h"
 #include "os/user_prompts.h"
@@ -27,5 +30,8 @@ std::unique_ptr<Volumes> MakeVolumes();
 std::unique_ptr<ShellFiles> MakeShellFiles();
 std::unique_ptr<SystemInfo> MakeSystemInfo();
 std::unique_ptr<UserPrompts> MakeUserPrompts();
+std::unique_ptr<Registry> MakeRegistry();
+std::unique_ptr<Security> MakeSecurity();
+std::unique_ptr<Processes> MakeProcesses();
 
 }  // namespace kestrel::os::win32

@@ -1,0 +1,79 @@
+#pragma once
+// The registry side of the boundary: the port's key numbers as HKEYs and back, the view as
+// its KEY_WOW64_* flag, and the owner of one open key.
+
+#include "os/registry.h"
+#include "os/win32/windows_api.h"
+
+namespace kestrel::os::win32 {
+
+inline HKEY ToHkey(RegKey key) {
+    switch (key) {
+        case kHkeyClassesRoot:
+            return HKEY_CLASSES_ROOT;
+        case kHkeyCurrentUser:
+            return HKEY_CURRENT_USER;
+        case kHkeyLocalMachine:
+            return HKEY_LOCAL_MACHINE;
+        case kHkeyUsers:
+            return HKEY_USERS;
+        case kHkeyCurrentConfig:
+            return HKEY_CURRENT_CONFIG;
+        case kHkeyDynData:
+            return HKEY_DYN_DATA;
+        default:
+            return reinterpret_cast<HKEY>(static_cast<uintptr_t>(key));
+    }
+}
+
+inline RegKey FromHkey(HKEY key) {
+    return static_cast<RegKey>(reinterpret_cast<uintptr_t>(key));
+}
+
+inline REGSAM ViewFlag(RegView view) {
+    switch (view) {
+        case RegView::k64:
+            return KEY_WOW64_64KEY;
+        case RegView::k32:
+            return KEY_WOW64_32KEY;
+        default:
+            return 0;
+    }
+}
+
+// Owns one open registry key; RegCloseKey on destruction. Move-only.
+class UniqueKey {
+public:
+    UniqueKey() = default;
+    explicit UniqueKey(HKEY key) : m_key(key) {}
+    UniqueKey(UniqueKey&& o) noexcept : m_key(o.m_key) { o.m_key = nullptr; }
+    UniqueKey& operator=(UniqueKey&& o) noexcept {
+        if (this != &o) {
+            Reset();
+            m_key = o.m_key;
+            o.m_key = nullptr;
+        }
+        return *this;
+    }
+    UniqueKey(const UniqueKey&) = delete;
+    UniqueKey& operator=(const UniqueKey&) = delete;
+    ~UniqueKey() { Reset(); }
+    void Reset() {
+        if (m_key != nullptr) {
+            RegCloseKey(m_key);
+            m_key = nullptr;
+        }
+    }
+    HKEY Get() const { return m_key; }
+    // Hands the key over to the caller, who closes it.
+    HKEY Release() {
+        HKEY key = m_key;
+        m_key = nullptr;
+        return key;
+    }
+
+private:
+    HKEY m_key = nullptr;
+};
+
+}  // namespace kestrel::os::win32

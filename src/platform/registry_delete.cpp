@@ -1,0 +1,299 @@
+#include "app/context.h"
+#include "app/settings.h"
+#include "app/strings.h"
+#include "platform/file_tests.h"
+#include "platform/key_permissions.h"
+#include "platform/process_launch.h"
+#include "platform/registry.h"
+#include "platform/registry_detail.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int32_t kNotFound = 2;
+constexpr int32_t kInvalidHandle = 6;
+constexpr int32_t kInvalidParameter = 87;
+constexpr int32_t kWriteFault = 29;
+// Windows nests keys at most 512 levels deep.
+constexpr int kDeepestKey = 512;
+const VbError kBadArgument{5, "Invalid procedure call or argument"};
+
+std::string TrimBackslashes(const std::string& text) {
+    size_t first = text.find_first_not_of('\\');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of('\\') - first + 1);
+}
+
+void LogResult(Context& ctx, int32_t logged) {
+    if (logged == 0) {
+        ctx.debug.Print("\t- lResult: 0 SUCCESS");
+    } else if (logged == kNotFound) {
+        ctx.debug.Print("\t- lResult: 2 NOT FOUND");
+    } else {
+        ctx.debug.Print("\t- lResult (0=Success 2=Not Found): " + ToText(logged));
+    }
+}
+
+// Texts that go into an outside program's command line inside double quotes must not hold
+// one themselves: the rest would become further arguments.
+bool Quotable(const std::string& text) {
+    return text.find('"') == std::string::npos;
+}
+
+void RunAndWait(Context& ctx, const std::string& program, const std::string& parameters,
+                bool asSystem) {
+    uint32_t exitCode = 0;
+    (void)ShellX(ctx, program, parameters, true, kWindowHidden, exitCode, asSystem, false,
+                 kNoTimeout);
+}
+
+void DeleteSubkeysAt(Context& ctx, os::RegKey top, const std::string& keyPath,
+                     const std::string& topKey, os::RegView view, int depth) {
+    ctx.debug.Print("modRegistry\\fDeleteSubkeys passed: " + topKey + "\\" + keyPath);
+    os::Registry& reg = ctx.os.registry;
+    OpenedKey key(reg);
+    if (reg.OpenKey(top, keyPath, os::regaccess::kAllAccess, view, key.key) != 0) {
+        ctx.debug.Print("modRegistry\\fDeleteSubkeys: Error opening key: " + keyPath);
+        return;
+    }
+    // All names first: deleting while enumerating would shift the indexes.
+    std::vector<std::string> names;
+    std::string name;
+    for (uint32_t index = 0; reg.EnumKey(key.key, index, name) == 0; ++index) {
+        names.push_back(name);
+    }
+    for (const std::string& child : names) {
+        const std::string childPath = JoinKeyPath(keyPath, child);
+        GrantKeyFullAccess(ctx, topKey, childPath, view);
+        if (depth < kDeepestKey) {
+            DeleteSubkeysAt(ctx, top, childPath, topKey, view, depth + 1);
+        }
+        (void)reg.DeleteKey(key.key, child, view);
+    }
+}
+
+// The last resort for a key the registry calls would not delete: reg.exe, then DelReg.exe
+// when it is beside the program. True when the key is gone afterwards.
+bool DeleteKeyWithPrograms(Context& ctx, os::RegKey top, const std::string& topKey,
+                           const std::string& parent, const std::string& name, os::RegView view) {
+    const std::string child = JoinKeyPath(parent, name);
+    const std::string quoted = "\"" + topKey + "\\" + child + "\"";
+    // The 32-bit view has to be named: reg.exe would otherwise delete the 64-bit key of the
+    // same path.
+    const std::string viewSwitch = view == os::RegView::k32 ? " /reg:32" : "";
+    ctx.debug.Print(
+        "modRegistry\\fDeleteKey:  Still not working, attempting deletion with reg.exe");
+    ctx.debug.Print("\tcmd:  reg.exe delete " + quoted + " /f" + viewSwitch);
+    if (!Quotable(child)) {
+        ctx.debug.Print("modRegistry\\fDeleteKey:  Not run, the key holds a double quote.");
+    } else {
+        RunAndWait(ctx, "reg.exe", "DELETE " + quoted + " /f" + viewSwitch, false);
+        const std::string delReg = AppPath(ctx) + "DelReg.exe";
+        if (DoesFileExist(ctx, delReg)) {
+            RunAndWait(ctx, delReg, "key=" + topKey + "," + parent + "," + name, true);
+        }
+    }
+    std::string list;
+    return EnumKeyInView(ctx, top, topKey, child, view, list) == kNotFound;
+}
+
+// "hkey_local_machine\\" and the like for the four keys whose values subinacl.exe repairs.
+std::string LongLowerTopKey(const std::string& topKey) {
+    const TopKeyName* t = FindTopKey(topKey);
+    if (t == nullptr || t->key == os::kHkeyCurrentConfig || t->key == os::kHkeyDynData) {
+        return {};
+    }
+    return LCase(t->longName) + "\\";
+}
+
+// Permission repair between the two attempts of a value deletion.
+void RepairForValue(Context& ctx, const std::string& topKey, const std::string& keyPath,
+                    const std::string& valueName, os::RegView view) {
+    const std::string longForm = LongLowerTopKey(topKey);
+    const std::string appPath = AppPath(ctx);
+    if (longForm.empty()) {
+        ctx.debug.Print("modRegistry\\fDeleteValue:  TopKeys supported: HKLM, HKCU, HKU, HKCR");
+        ctx.debug.Print("\t- Passed: " + topKey);
+        ctx.debug.Print("\tThere may be an error in code.");
+    } else if (DoesFileExist(ctx, appPath + "subinacl.exe") && Quotable(keyPath)) {
+        const std::string user =
+            ctx.os.env.Variable("computername") + "\\" + ctx.os.env.Variable("username");
+        // The program's path is quoted: unquoted, a blank in it would let Windows try the
+        // pieces before the blank as programs.
+        const std::string base =
+            "\"" + appPath + "subinacl.exe\" /subkeyreg \"" + longForm + keyPath + "\"";
+        for (const std::string& tail :
+             {" /setowner=" + user, " /sgrant=" + user + "=F", " /grant=" + user + "=F"}) {
+            std::string message;
+            (void)ShellAndWaitForTermination(ctx, base + tail, kWindowHidden, message, kNoTimeout,
+                                             false);
+        }
+    }
+    GrantKeyFullAccess(ctx, topKey, keyPath, view);
+    const std::string delReg = appPath + "DelReg.exe";
+    if (DoesFileExist(ctx, delReg) && Quotable(keyPath + valueName)) {
+        RunAndWait(ctx, delReg, "value=" + topKey + "," + keyPath + "," + valueName, true);
+    }
+}
+
+}  // namespace
+
+void fDeleteSubkeys(Context& ctx, os::RegKey top, const std::string& keyPath,
+                    const std::string& topKey, os::RegView view) {
+    try {
+        DeleteSubkeysAt(ctx, top, keyPath, topKey, view, 0);
+    } catch (const std::exception& e) {
+        ctx.debug.Error("modRegistry\\fDeleteSubkeys - VB ERROR: ", ExceptionError(e),
+                        {"\t- Key: " + topKey + "\\" + keyPath});
+    }
+}
+
+int32_t fDeleteKey(Context& ctx, const std::string& topKey, const std::string& keyPath,
+                   const std::string& name, bool& notFound) {
+    int32_t result = 99;
+    std::string parent = TrimBackslashes(keyPath);
+    const std::string sub = TrimBackslashes(name);
+    auto location = [&] { return topKey + "\\" + parent + "\\" + sub; };
+    auto failure = [&](const VbError& error) {
+        ctx.debug.Error(
+            "modRegistry\\fDeleteKey - VB ERROR: ", error,
+            {"\t- Key: " + location(), "\t- lResult (0=Success 2=Not Found): " + ToText(result)});
+    };
+    const os::RegKey top = fTopKey(ctx, topKey);
+    if (top == 0) {
+        failure({});
+        return result;
+    }
+    // An empty name would make the registry delete the parent key itself.
+    if (Trim(sub).empty()) {
+        result = kInvalidParameter;
+        failure(kBadArgument);
+        return result;
+    }
+    // An INI file has no keys; the permission repair would act on an HKLM key of that path.
+    if (top == kIniFileTarget) {
+        result = kInvalidHandle;
+        failure(kBadArgument);
+        return result;
+    }
+    const ViewedPath viewed = ApplyRegistryViewRule(ctx, parent);
+    parent = viewed.keyPath;
+    const std::string child = JoinKeyPath(parent, sub);
+    os::Registry& reg = ctx.os.registry;
+    int32_t logged = result;
+    bool deleted = false;
+    for (int run = 1; run <= 2 && !deleted; ++run) {
+        try {
+            if (run == 2) {
+                std::string owner;
+                std::string grantee;
+                TakeControlOfKey(ctx, topKey, child, owner, grantee);
+            }
+            GrantKeyFullAccess(ctx, topKey, child, viewed.view);
+            uint32_t answer = 0;
+            {
+                OpenedKey key(reg);
+                answer =
+                    reg.OpenKey(top, parent, os::regaccess::kCreateSubKey, viewed.view, key.key);
+                if (answer == 0) {
+                    fDeleteSubkeys(ctx, top, child, topKey, viewed.view);
+                    answer = reg.DeleteKey(key.key, sub, viewed.view);
+                }
+            }
+            logged = static_cast<int32_t>(answer);
+            if (answer == 0 || answer == kNotFound) {
+                result = 0;
+                deleted = true;
+                break;
+            }
+            result = logged;
+            ctx.debug.Print("modRegistry\\fDeleteKey - Error:  " + ToText(answer));
+            ctx.debug.Print("\tKey:  " + location());
+            if (run == 1) {
+                ctx.debug.Print("\t- Attempting second run using subinacl...");
+            }
+        } catch (const std::exception& e) {
+            failure(ExceptionError(e));
+        }
+    }
+    if (!deleted) {
+        try {
+            if (DeleteKeyWithPrograms(ctx, top, topKey, parent, sub, viewed.view)) {
+                logged = kNotFound;
+            }
+        } catch (const std::exception& e) {
+            failure(ExceptionError(e));
+        }
+    }
+    if (logged == kNotFound) {
+        notFound = true;
+    }
+    ctx.debug.Print("modRegistry\\fDeleteKey: ");
+    ctx.debug.Print("\t- Key: " + location());
+    LogResult(ctx, logged);
+    return result;
+}
+
+int32_t fDeleteValue(Context& ctx, const std::string& topKey, const std::string& keyPath,
+                     const std::string& valueName, bool& notFound) {
+    int32_t result = 99;
+    std::string path = keyPath;
+    auto failure = [&](const VbError& error) {
+        ctx.debug.Error("modRegistry\\fDeleteValue - VB ERROR: ", error,
+                        {"\t- Key: " + topKey + "\\" + path, "\t- Value: " + valueName,
+                         "\t- lResult (0=Success 2=Not Found): " + ToText(result)});
+    };
+    int32_t logged = result;
+    try {
+        const os::RegKey top = fTopKey(ctx, topKey);
+        if (top == 0) {
+            failure({});
+            return result;
+        }
+        if (top == kIniFileTarget) {
+            // The entry stays, emptied. A failed write is a failure, not a success.
+            bool written = ctx.os.ini.WriteString(path, valueName, std::string(), topKey);
+            logged = written ? 1 : kWriteFault;
+            result = written ? 0 : kWriteFault;
+        } else {
+            const ViewedPath viewed = ApplyRegistryViewRule(ctx, path);
+            path = viewed.keyPath;
+            os::Registry& reg = ctx.os.registry;
+            for (int run = 1; run <= 2; ++run) {
+                uint32_t answer = 0;
+                {
+                    OpenedKey key(reg);
+                    answer = reg.OpenKey(top, path, os::regaccess::kSetValue, viewed.view, key.key);
+                    if (answer == 0) {
+                        answer = reg.DeleteValue(key.key, valueName);
+                    }
+                }
+                logged = static_cast<int32_t>(answer);
+                if (answer == 0 || answer == kNotFound) {
+                    result = 0;
+                    break;
+                }
+                if (run == 2) {
+                    result = logged;
+                    break;
+                }
+                RepairForValue(ctx, topKey, path, valueName, viewed.view);
+            }
+        }
+    } catch (const std::exception& e) {
+        failure(ExceptionError(e));
+        return result;
+    }
+    if (logged == kNotFound) {
+        notFound = true;
+    }
+    ctx.debug.Print("modRegistry\\fDeleteValue:");
+    ctx.debug.Print("\t- Passed Key: " + topKey + "\\" + path);
+    ctx.debug.Print("\t- Passed Value: " + valueName);
+    LogResult(ctx, logged);
+    return result;
+}
+
+}  // namespace kestrel

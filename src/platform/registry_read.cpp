@@ -1,0 +1,262 @@
+#include <cstdint>
+#include <cstdlib>
+
+#include "app/context.h"
+#include "app/strings.h"
+#include "platform/registry.h"
+#include "platform/registry_detail.h"
+
+namespace kestrel {
+namespace {
+
+constexpr uint32_t kMoreData = 234;
+constexpr uint32_t kIniBuffer = 255;
+// A registry value larger than this is no setting, path or list; it is not read into memory.
+constexpr uint32_t kLargestValue = 16u * 1024 * 1024;
+
+// The text of a REG_SZ as stored: without its NUL, if it has one.
+std::string TextOf(std::string data) {
+    if (!data.empty() && data.back() == '\0') {
+        data.pop_back();
+    }
+    return data;
+}
+
+// A REG_MULTI_SZ as entries each followed by one NUL: the list's closing NUL (or its absence)
+// does not make an entry of its own.
+std::string MultiTextOf(const std::string& data) {
+    std::vector<std::string> entries = Split(data, std::string(1, '\0'));
+    while (!entries.empty() && entries.back().empty()) {
+        entries.pop_back();
+    }
+    std::string text;
+    for (const std::string& entry : entries) {
+        text += entry;
+        text += '\0';
+    }
+    return text;
+}
+
+int32_t LeadingInteger(const std::string& text) {
+    long long n = std::strtoll(Trim(text).c_str(), nullptr, 10);
+    if (n > INT32_MAX || n < INT32_MIN) {
+        return 0;
+    }
+    return static_cast<int32_t>(n);
+}
+
+int32_t AsInteger(const RegData& data) {
+    if (const auto* s = std::get_if<std::string>(&data)) {
+        return LeadingInteger(*s);
+    }
+    if (const auto* b = std::get_if<bool>(&data)) {
+        return *b ? -1 : 0;
+    }
+    return std::get<int32_t>(data);
+}
+
+bool AsBool(const RegData& data) {
+    if (const auto* s = std::get_if<std::string>(&data)) {
+        return EqualsNoCase(Trim(*s), "True") || LeadingInteger(*s) != 0;
+    }
+    if (const auto* b = std::get_if<bool>(&data)) {
+        return *b;
+    }
+    return std::get<int32_t>(data) != 0;
+}
+
+// Reads the whole value: first its size through an empty buffer, then the data.
+uint32_t QueryWhole(os::Registry& reg, os::RegKey key, const std::string& name, std::string& data,
+                    uint32_t& size) {
+    std::string none;
+    size = 0;
+    uint32_t rc = reg.QueryValue(key, name, nullptr, &none, size);
+    if (rc != kMoreData || size > kLargestValue) {
+        data.clear();
+        return rc;
+    }
+    return reg.QueryValue(key, name, nullptr, &data, size);
+}
+
+uint16_t LittleEndian16(const std::string& bytes) {
+    uint16_t v = 0;
+    for (size_t i = 0; i < bytes.size() && i < 2; ++i) {
+        v |= static_cast<uint16_t>(static_cast<unsigned char>(bytes[i]) << (8 * i));
+    }
+    return v;
+}
+
+int32_t LittleEndian32(const std::string& bytes) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < bytes.size() && i < 4; ++i) {
+        v |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+    }
+    return static_cast<int32_t>(v);
+}
+
+// fReadValue into a variable of the caller's type.
+template <class T>
+int32_t ReadConverted(Context& ctx, const std::string& topKey, const std::string& keyPath,
+                      const std::string& valueName, const std::string& typeLetter,
+                      const T& defaultValue, T& value, T (*convert)(const RegData&)) {
+    RegData data;
+    int32_t result =
+        fReadValue(ctx, topKey, keyPath, valueName, typeLetter, RegData(defaultValue), data);
+    value = convert(data);
+    return result;
+}
+
+}  // namespace
+
+int32_t fReadValue(Context& ctx, const std::string& topKey, const std::string& keyPath,
+                   const std::string& valueName, const std::string& typeLetter,
+                   const RegData& defaultValue, RegData& value) {
+    int32_t result = 99;
+    std::string path = keyPath;
+    auto logError = [&](const VbError& error) {
+        ctx.debug.Error(
+            "modRegistry\\fReadValue - VB ERROR: ", error,
+            {"\t- Passed Key: " + topKey + "\\" + path, "\t- Passed Value: " + valueName,
+             "\t- Returned Value: " + RegDataText(value),
+             "\t- lResult (0 is successful): " + ToText(result)});
+    };
+    try {
+        value = defaultValue;
+        const os::RegKey top = fTopKey(ctx, topKey);
+        if (top == 0) {
+            return result;
+        }
+        const std::string letter = UCase(typeLetter);
+        if (top == kIniFileTarget) {
+            if (letter == "S") {
+                std::string text;
+                result = static_cast<int32_t>(ctx.os.ini.GetString(
+                    keyPath, valueName, RegDataText(defaultValue), kIniBuffer, topKey, text));
+                value = text;
+            } else {
+                result = ctx.os.ini.GetInt(keyPath, valueName, 0, topKey);
+            }
+            return result;
+        }
+        const ViewedPath viewed = ApplyRegistryViewRule(ctx, keyPath);
+        path = viewed.keyPath;
+        os::Registry& reg = ctx.os.registry;
+        OpenedKey key(reg);
+        result = static_cast<int32_t>(
+            reg.OpenKey(top, path, os::regaccess::kQueryValue, viewed.view, key.key));
+        if (result != 0) {
+            return result;
+        }
+        if (letter == "S" || letter == "M") {
+            std::string data;
+            uint32_t size = 0;
+            result = static_cast<int32_t>(QueryWhole(reg, key.key, valueName, data, size));
+            if (result == static_cast<int32_t>(kMoreData) && size > kLargestValue) {
+                logError({7, "Out of memory"});
+                return result;
+            }
+            if (result != 0) {
+                return result;
+            }
+            value = letter == "S" ? TextOf(data) : MultiTextOf(data);
+        } else if (letter == "B" || letter == "D") {
+            std::string data;
+            uint32_t size = letter == "B" ? 2 : 4;
+            result = static_cast<int32_t>(reg.QueryValue(key.key, valueName, nullptr, &data, size));
+            if (result != 0) {
+                return result;
+            }
+            if (letter == "B") {
+                value = LittleEndian16(data) != 0;
+            } else {
+                value = LittleEndian32(data);
+            }
+        }
+        result = static_cast<int32_t>(key.Close());
+        return result;
+    } catch (const std::exception& e) {
+        logError(ExceptionError(e));
+        return result;
+    }
+}
+
+int32_t fReadValue(Context& ctx, const std::string& topKey, const std::string& keyPath,
+                   const std::string& valueName, const std::string& typeLetter,
+                   const std::string& defaultValue, std::string& value) {
+    return ReadConverted(ctx, topKey, keyPath, valueName, typeLetter, defaultValue, value,
+                         RegDataText);
+}
+
+int32_t fReadValue(Context& ctx, const std::string& topKey, const std::string& keyPath,
+                   const std::string& valueName, const std::string& typeLetter,
+                   int32_t defaultValue, int32_t& value) {
+    return ReadConverted(ctx, topKey, keyPath, valueName, typeLetter, defaultValue, value,
+                         AsInteger);
+}
+
+int32_t fReadValue(Context& ctx, const std::string& topKey, const std::string& keyPath,
+                   const std::string& valueName, const std::string& typeLetter, bool defaultValue,
+                   bool& value) {
+    return ReadConverted(ctx, topKey, keyPath, valueName, typeLetter, defaultValue, value, AsBool);
+}
+
+int32_t fEnumKey(Context& ctx, const std::string& topKey, const std::string& keyPath,
+                 std::string& list) {
+    os::RegKey top = fTopKey(ctx, topKey);
+    if (top == 0 || top == kIniFileTarget) {
+        // An INI file has no subkeys: the registry would refuse the pseudo handle with 6.
+        if (!list.empty()) {
+            list += '\0';
+        }
+        return top == 0 ? 99 : 6;
+    }
+    ViewedPath viewed = ApplyRegistryViewRule(ctx, keyPath);
+    return EnumKeyInView(ctx, top, topKey, viewed.keyPath, viewed.view, list);
+}
+
+int32_t EnumKeyInView(Context& ctx, os::RegKey top, const std::string& topKey,
+                      const std::string& keyPath, os::RegView view, std::string& list) {
+    int32_t result = 99;
+    std::string found;
+    try {
+        os::Registry& reg = ctx.os.registry;
+        OpenedKey key(reg);
+        result = static_cast<int32_t>(
+            reg.OpenKey(top, keyPath, os::regaccess::kEnumerateSubKeys, view, key.key));
+        if (result != 0) {
+            if (!list.empty()) {
+                list += '\0';
+            }
+            return result;
+        }
+        uint32_t last = 0;
+        for (uint32_t index = 0;; ++index) {
+            std::string name;
+            last = reg.EnumKey(key.key, index, name);
+            if (last != 0) {
+                break;
+            }
+            found += name;
+            found += '\0';
+        }
+        list += found;
+        list += '\0';
+        if (list.size() == 1) {
+            list += '\0';
+        }
+        result = static_cast<int32_t>(key.Close());
+        ctx.debug.Print("modRegistry\\fEnumKey: ");
+        ctx.debug.Print("\t- Passed Key: " + topKey + "\\" + keyPath);
+        ctx.debug.Print("\t- Returned Values: " + NulsAsBars(list));
+        ctx.debug.Print("\t- lResult (0 is successful): " + ToText(last));
+        return result;
+    } catch (const std::exception& e) {
+        ctx.debug.Error("modRegistry\\fEnumKey - VB ERROR: ", ExceptionError(e),
+                        {"\t- Passed Key: " + topKey + "\\" + keyPath,
+                         "\t- Returned Values: " + NulsAsBars(list),
+                         "\t- lResult (0 is successful): " + ToText(result)});
+        return result;
+    }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,19 @@
+#include "platform/system_account.h"
+
+#include "app/context.h"
+#include "app/strings.h"
+
+namespace kestrel {
+
+bool IsRunningAsSystem(Context& ctx) {
+    const std::string user = ctx.os.env.Variable("username");
+    if (user.empty()) {
+        return true;
+    }
+    if (EqualsNoCase(user, ctx.os.env.Variable("computername") + "$")) {
+        return true;
+    }
+    return LCase(ctx.os.env.Variable("systemdrive")) == "x:";
+}
+
+}  // namespace kestrel

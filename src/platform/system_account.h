@@ -1,0 +1,13 @@
+#pragma once
+// Whether the program runs as the SYSTEM account.
+
+namespace kestrel {
+
+class Context;
+
+// True when "username" equals "computername" & "$" (the SYSTEM account's name), when
+// "systemdrive" is "x:" (a Windows PE environment, whatever the user), or when "username" is
+// empty. Names are compared without regard to case, as Windows compares account names.
+bool IsRunningAsSystem(Context& ctx);
+
+}  // namespace kestrel

@@ -1,0 +1,99 @@
+// The process port's contract: the same cases for the fake and for Windows (Wine), whose
+// children are copies of the test program in child mode.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "contract/registry_world.h"
+
+namespace kestrel::testing {
+namespace {
+
+using os::WaitOutcome;
+
+// Long enough for any start under Wine, short enough to fail rather than hang.
+constexpr uint32_t kPatience = 20000;
+
+os::StartedProcess Start(ProcessWorld& w, const std::string& steps, bool inGroup = false) {
+    os::StartedProcess p;
+    EXPECT_EQ(w.Processes().Start(w.Child(steps), 0, inGroup, p), 0u) << w.Child(steps);
+    EXPECT_NE(p.pid, 0u);
+    EXPECT_NE(p.process, 0u);
+    return p;
+}
+
+void CloseAll(ProcessWorld& w, const os::StartedProcess& p) {
+    w.Processes().Close(p.process);
+    if (p.group != 0) {
+        w.Processes().Close(p.group);
+    }
+}
+
+TEST_P(ProcessContract, AStartedProgramRunsThenGivesItsExitCode) {
+    auto& ps = W().Processes();
+    os::StartedProcess p = Start(W(), "sleep:300,exit:7");
+    uint32_t code = 0;
+    ASSERT_EQ(ps.ExitCode(p.process, code), 0u);
+    EXPECT_EQ(code, os::kStillActive);
+    EXPECT_EQ(ps.Wait({p.process}, kPatience), WaitOutcome::kSignalled);
+    ASSERT_EQ(ps.ExitCode(p.process, code), 0u);
+    EXPECT_EQ(code, 7u);
+    CloseAll(W(), p);
+}
+
+TEST_P(ProcessContract, AWaitRunsOutWhileTheProgramRuns) {
+    auto& ps = W().Processes();
+    os::StartedProcess p = Start(W(), "sleep:1500");
+    const uint32_t before = W().Now();
+    EXPECT_EQ(ps.Wait({p.process}, 100), WaitOutcome::kTimeout);
+    EXPECT_GE(W().Now() - before, 90u);
+    uint32_t code = 0;
+    ASSERT_EQ(ps.ExitCode(p.process, code), 0u);
+    EXPECT_EQ(code, os::kStillActive);
+    EXPECT_EQ(ps.Wait({p.process}, kPatience), WaitOutcome::kSignalled);
+    EXPECT_EQ(ps.Wait({}, 20), WaitOutcome::kTimeout);
+    CloseAll(W(), p);
+}
+
+TEST_P(ProcessContract, AMissingProgramIsNotStarted) {
+    os::StartedProcess p;
+    uint32_t rc = W().Processes().Start(W().MissingProgram(), 0, false, p);
+    EXPECT_TRUE(rc == 2u || rc == 3u) << rc;
+    EXPECT_EQ(p.process, 0u);
+}
+
+TEST_P(ProcessContract, TheListShowsAChildWithItsParent) {
+    auto& ps = W().Processes();
+    os::StartedProcess p = Start(W(), "sleep:1500");
+    std::vector<os::ProcessEntry> entries;
+    ASSERT_EQ(ps.List(entries), 0u);
+    auto it = std::find_if(entries.begin(), entries.end(),
+                           [&](const os::ProcessEntry& e) { return e.pid == p.pid; });
+    ASSERT_NE(it, entries.end());
+    EXPECT_EQ(it->parentPid, W().OwnPid());
+    os::ProcessHandle opened = 0;
+    ASSERT_EQ(ps.Open(p.pid, os::processaccess::kQueryInformation | os::processaccess::kSynchronize,
+                      opened),
+              0u);
+    EXPECT_EQ(ps.Wait({opened}, kPatience), WaitOutcome::kSignalled);
+    ps.Close(opened);
+    CloseAll(W(), p);
+}
+
+TEST_P(ProcessContract, AGroupCountsWhatTheProgramStartsUntilAllHaveEnded) {
+    auto& ps = W().Processes();
+    os::StartedProcess p = Start(W(), "spawn:800", true);
+    ASSERT_NE(p.group, 0u);
+    EXPECT_EQ(ps.Wait({p.process}, kPatience), WaitOutcome::kSignalled);
+    uint32_t count = 0;
+    ASSERT_EQ(ps.ActiveCount(p.group, count), 0u);
+    EXPECT_EQ(count, 1u);  // the grandchild still runs
+    EXPECT_EQ(ps.Wait({p.group}, 50), WaitOutcome::kTimeout);
+    EXPECT_EQ(ps.Wait({p.group}, kPatience), WaitOutcome::kSignalled);
+    ASSERT_EQ(ps.ActiveCount(p.group, count), 0u);
+    EXPECT_EQ(count, 0u);
+    CloseAll(W(), p);
+}
+
+}  // namespace
+}  // namespace kestrel::testing

@@ -1,0 +1,232 @@
+// The registry port's contract: the same cases for the fake and for Windows (Wine).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "app/strings.h"
+#include "contract/registry_world.h"
+
+namespace kestrel::testing {
+namespace {
+
+using os::RegKey;
+using os::RegView;
+namespace acc = os::regaccess;
+namespace type = os::regtype;
+
+constexpr RegKey kHKCU = os::kHkeyCurrentUser;
+constexpr RegKey kHKLM = os::kHkeyLocalMachine;
+
+uint32_t Probe(os::Registry& r, RegKey root, const std::string& path, RegView view,
+               uint32_t access = acc::kRead) {
+    RegKey k = 0;
+    uint32_t rc = r.OpenKey(root, path, access, view, k);
+    if (rc == 0) {
+        r.CloseKey(k);
+    }
+    return rc;
+}
+
+RegKey Make(os::Registry& r, RegKey root, const std::string& path, RegView view) {
+    RegKey k = 0;
+    EXPECT_EQ(r.CreateKey(root, path, acc::kAllAccess, view, k), 0u) << path;
+    return k;
+}
+
+std::string Read(os::Registry& r, RegKey k, const std::string& name, uint32_t* t = nullptr) {
+    uint32_t size = 1 << 16;
+    std::string data;
+    EXPECT_EQ(r.QueryValue(k, name, t, &data, size), 0u) << name;
+    EXPECT_EQ(size, data.size());
+    return data;
+}
+
+TEST_P(RegistryContract, KeysAreMadeOpenedAndSpelledAsWindowsTakesThem) {
+    auto& r = W().Registry();
+    const std::string base = W().UserKey();
+    EXPECT_EQ(Probe(r, kHKCU, base, RegView::kDefault), 2u);
+    r.CloseKey(Make(r, kHKCU, base + "\\Alpha\\Beta", RegView::kDefault));
+    EXPECT_EQ(Probe(r, kHKCU, base + "\\alpha\\BETA", RegView::kDefault), 0u);
+    EXPECT_EQ(Probe(r, kHKCU, base + "\\Alpha\\", RegView::kDefault), 0u);
+    EXPECT_EQ(Probe(r, kHKCU, base + "\\\\Alpha", RegView::kDefault), 0u);
+    EXPECT_EQ(Probe(r, kHKCU, "\\" + base, RegView::kDefault), 161u);
+    EXPECT_EQ(Probe(r, kHKCU, base + "\\Alpha\\Gamma", RegView::kDefault), 2u);
+
+    RegKey k = 0;
+    ASSERT_EQ(r.OpenKey(kHKCU, base, acc::kRead, RegView::kDefault, k), 0u);
+    RegKey again = 0;
+    ASSERT_EQ(r.OpenKey(k, "", acc::kRead, RegView::kDefault, again), 0u);
+    std::string name;
+    EXPECT_EQ(r.EnumKey(again, 0, name), 0u);
+    EXPECT_EQ(name, "Alpha");
+    EXPECT_EQ(Probe(r, k, "Alpha\\Beta", RegView::kDefault), 0u);
+    EXPECT_EQ(r.CloseKey(again), 0u);
+    EXPECT_EQ(r.CloseKey(k), 0u);
+    EXPECT_EQ(r.CloseKey(kHKCU), 0u);
+}
+
+TEST_P(RegistryContract, ValuesKeepTheirTypeAndBytes) {
+    auto& r = W().Registry();
+    RegKey k = Make(r, kHKCU, W().UserKey(), RegView::kDefault);
+    const std::string multi("one\0two\0\0", 9);
+    const std::string binary("\x00\xff\x10\x80", 4);
+    const std::string dword("\x2a\x00\x00\x80", 4);
+    const std::string qword("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
+    struct Case {
+        const char* name;
+        uint32_t type;
+        std::string data;
+    };
+    const Case cases[] = {{"text", type::kSz, std::string("hello\0", 6)},
+                          {"expand", type::kExpandSz, std::string("%TEMP%\\x\0", 9)},
+                          {"multi", type::kMultiSz, multi},
+                          {"binary", type::kBinary, binary},
+                          {"dword", type::kDword, dword},
+                          {"qword", type::kQword, qword},
+                          {"", type::kSz, std::string("default\0", 8)},
+                          {"empty", type::kSz, ""}};
+    for (const Case& c : cases) {
+        ASSERT_EQ(r.SetValue(k, c.name, c.type, c.data), 0u) << c.name;
+    }
+    for (const Case& c : cases) {
+        uint32_t t = 99;
+        EXPECT_EQ(Read(r, k, c.name, &t), c.data) << c.name;
+        EXPECT_EQ(t, c.type) << c.name;
+        uint32_t size = 0;
+        EXPECT_EQ(r.QueryValue(k, c.name, &t, nullptr, size), 0u) << c.name;
+        EXPECT_EQ(size, c.data.size()) << c.name;
+    }
+    // A buffer too small answers 234 with the size needed and leaves the data alone.
+    std::string data = "untouched";
+    uint32_t size = 2;
+    EXPECT_EQ(r.QueryValue(k, "text", nullptr, &data, size), 234u);
+    EXPECT_EQ(size, 6u);
+    EXPECT_EQ(data, "untouched");
+    size = 0;
+    EXPECT_EQ(r.QueryValue(k, "empty", nullptr, &data, size), 0u);
+    EXPECT_EQ(size, 0u);
+    size = 64;
+    EXPECT_EQ(r.QueryValue(k, "absent", nullptr, &data, size), 2u);
+    EXPECT_EQ(r.DeleteValue(k, "text"), 0u);
+    EXPECT_EQ(r.DeleteValue(k, "text"), 2u);
+    r.CloseKey(k);
+}
+
+TEST_P(RegistryContract, TextStoredWithoutItsNulReadsAsTheText) {
+    auto& r = W().Registry();
+    RegKey k = Make(r, kHKCU, W().UserKey(), RegView::kDefault);
+    ASSERT_EQ(r.SetValue(k, "bare", type::kSz, "abc"), 0u);
+    const std::string data = Read(r, k, "bare");
+    if (W().AddsMissingNul()) {
+        EXPECT_EQ(data, std::string("abc\0", 4));
+    } else {
+        EXPECT_EQ(data, "abc");
+    }
+    r.CloseKey(k);
+}
+
+TEST_P(RegistryContract, EnumerationListsEverythingThenAnswers259) {
+    auto& r = W().Registry();
+    RegKey k = Make(r, kHKCU, W().UserKey(), RegView::kDefault);
+    for (const char* child : {"beta", "Alpha", "gamma"}) {
+        r.CloseKey(Make(r, k, child, RegView::kDefault));
+    }
+    std::vector<std::string> keys;
+    std::string name;
+    uint32_t rc = 0;
+    for (uint32_t i = 0; (rc = r.EnumKey(k, i, name)) == 0; ++i) {
+        keys.push_back(name);
+    }
+    EXPECT_EQ(rc, 259u);
+    EXPECT_EQ(keys, (std::vector<std::string>{"Alpha", "beta", "gamma"}));
+
+    ASSERT_EQ(r.SetValue(k, "Zed", type::kDword, std::string(4, '\0')), 0u);
+    ASSERT_EQ(r.SetValue(k, "alpha", type::kSz, std::string(1, '\0')), 0u);
+    std::set<std::pair<std::string, uint32_t>> values;
+    uint32_t t = 0;
+    for (uint32_t i = 0; (rc = r.EnumValue(k, i, name, t)) == 0; ++i) {
+        values.insert({name, t});
+    }
+    EXPECT_EQ(rc, 259u);
+    EXPECT_EQ(values, (std::set<std::pair<std::string, uint32_t>>{{"Zed", type::kDword},
+                                                                  {"alpha", type::kSz}}));
+    r.CloseKey(k);
+}
+
+TEST_P(RegistryContract, HandlesAllowOnlyWhatTheyWereOpenedFor) {
+    auto& r = W().Registry();
+    const std::string base = W().UserKey();
+    RegKey k = Make(r, kHKCU, base, RegView::kDefault);
+    ASSERT_EQ(r.SetValue(k, "v", type::kSz, std::string("x\0", 2)), 0u);
+    r.CloseKey(Make(r, k, "child", RegView::kDefault));
+    r.CloseKey(k);
+
+    RegKey setOnly = 0;
+    ASSERT_EQ(r.OpenKey(kHKCU, base, acc::kSetValue, RegView::kDefault, setOnly), 0u);
+    std::string data;
+    uint32_t size = 64;
+    EXPECT_EQ(r.QueryValue(setOnly, "v", nullptr, &data, size), 5u);
+    std::string name;
+    EXPECT_EQ(r.EnumKey(setOnly, 0, name), 5u);
+    EXPECT_EQ(r.SetValue(setOnly, "w", type::kSz, std::string("y\0", 2)), 0u);
+    r.CloseKey(setOnly);
+
+    RegKey queryOnly = 0;
+    ASSERT_EQ(r.OpenKey(kHKCU, base, acc::kQueryValue, RegView::kDefault, queryOnly), 0u);
+    EXPECT_EQ(r.DeleteValue(queryOnly, "v"), 5u);
+    EXPECT_EQ(r.SetValue(queryOnly, "v", type::kSz, std::string("z\0", 2)), 5u);
+    // Deleting a subkey checks the subkey, not the parent handle's rights.
+    EXPECT_EQ(r.DeleteKey(queryOnly, "child", RegView::kDefault), 0u);
+    r.CloseKey(queryOnly);
+}
+
+TEST_P(RegistryContract, OnlyKeysWithoutSubkeysCanBeDeleted) {
+    auto& r = W().Registry();
+    const std::string base = W().UserKey();
+    r.CloseKey(Make(r, kHKCU, base + "\\Tree\\Leaf", RegView::kDefault));
+    RegKey parent = 0;
+    ASSERT_EQ(r.OpenKey(kHKCU, base, acc::kAllAccess, RegView::kDefault, parent), 0u);
+    EXPECT_EQ(r.DeleteKey(parent, "Tree", RegView::kDefault), 5u);
+    EXPECT_EQ(r.DeleteKey(parent, "Tree\\Leaf", RegView::kDefault), 0u);
+    EXPECT_EQ(r.DeleteKey(parent, "Tree\\", RegView::kDefault), 0u);
+    EXPECT_EQ(r.DeleteKey(parent, "Tree", RegView::kDefault), 2u);
+    EXPECT_EQ(r.DeleteKey(parent, "\\", RegView::kDefault), 161u);
+
+    // A handle to a key deleted meanwhile refuses further work.
+    RegKey doomed = Make(r, kHKCU, base + "\\Doomed", RegView::kDefault);
+    EXPECT_EQ(r.DeleteKey(parent, "Doomed", RegView::kDefault), 0u);
+    EXPECT_EQ(r.SetValue(doomed, "v", type::kSz, std::string("x\0", 2)), 1018u);
+    r.CloseKey(doomed);
+    r.CloseKey(parent);
+}
+
+TEST_P(RegistryContract, TheTwoViewsOfMachineSoftwareAreSeparate) {
+    auto& r = W().Registry();
+    const std::string base = W().MachineKey();  // "SOFTWARE\KestrelTests\..."
+    const std::string physical32 =
+        "SOFTWARE\\Wow6432Node" + base.substr(std::string("SOFTWARE").size());
+    r.CloseKey(Make(r, kHKLM, base + "\\Only32", RegView::k32));
+    r.CloseKey(Make(r, kHKLM, base + "\\Only64", RegView::k64));
+    EXPECT_EQ(Probe(r, kHKLM, base + "\\Only32", RegView::k32), 0u);
+    EXPECT_EQ(Probe(r, kHKLM, base + "\\Only32", RegView::k64), 2u);
+    EXPECT_EQ(Probe(r, kHKLM, base + "\\Only64", RegView::k32), 2u);
+    EXPECT_EQ(Probe(r, kHKLM, physical32 + "\\Only32", RegView::k64), 0u);
+    EXPECT_EQ(Probe(r, kHKLM, physical32 + "\\Only32", RegView::k32), 0u);
+    EXPECT_EQ(Probe(r, kHKLM, LCase(base) + "\\only32", RegView::k32), 0u);
+    EXPECT_EQ(Probe(r, kHKLM, base + "\\Only64", RegView::kDefault), 0u);  // a 64-bit program
+
+    EXPECT_EQ(r.DeleteKey(kHKLM, base + "\\Only32", RegView::k64), 2u);
+    EXPECT_EQ(r.DeleteKey(kHKLM, base + "\\Only32", RegView::k32), 0u);
+    EXPECT_EQ(Probe(r, kHKLM, physical32 + "\\Only32", RegView::k64), 2u);
+    EXPECT_EQ(Probe(r, kHKLM, base + "\\Only64", RegView::k64), 0u);
+}
+
+TEST_P(RegistryContract, UserSoftwareIsTheSameInBothViews) {
+    auto& r = W().Registry();
+    r.CloseKey(Make(r, kHKCU, W().UserKey() + "\\Shared", RegView::k32));
+    EXPECT_EQ(Probe(r, kHKCU, W().UserKey() + "\\Shared", RegView::k64), 0u);
+}
+
+}  // namespace
+}  // namespace kestrel::testing

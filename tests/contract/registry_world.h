@@ -1,0 +1,78 @@
+#pragma once
+// Worlds for the registry, security and process ports: the fakes, or (under Wine) the real
+// Windows calls with their own keys, which are removed with their trees afterwards.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "os/processes.h"
+#include "os/registry.h"
+#include "os/security.h"
+
+namespace kestrel::testing {
+
+class RegistryWorld {
+public:
+    virtual ~RegistryWorld() = default;
+    virtual os::Registry& Registry() = 0;
+    virtual os::Security& Security() = 0;
+    // Fresh keys of this world: below HKCU ("Software\KestrelTests\...") and below HKLM
+    // ("SOFTWARE\KestrelTests\...", in both views). Neither exists yet.
+    virtual std::string UserKey() = 0;
+    virtual std::string MachineKey() = 0;
+    // The account the program runs as.
+    virtual std::string CurrentUser() = 0;
+    // Wine deletes a key whose access list denies DELETE; Windows and the fake answer 5.
+    virtual bool DeletesIgnoreDenyEntries() const { return false; }
+    // Wine's ANSI query adds the NUL that a REG_SZ stored without one lacks; Windows and the
+    // fake give back the bytes stored.
+    virtual bool AddsMissingNul() const { return false; }
+};
+
+class ProcessWorld {
+public:
+    virtual ~ProcessWorld() = default;
+    virtual os::Processes& Processes() = 0;
+    // The command line of a child that runs the steps of the test programs' child mode
+    // ("sleep:MS", "spawn:MS", "exit:N", separated by ",").
+    virtual std::string Child(const std::string& steps) = 0;
+    // A command line whose program does not exist.
+    virtual std::string MissingProgram() = 0;
+    virtual uint32_t OwnPid() = 0;
+    // Milliseconds that pass in this world (the fake's clock, the real one).
+    virtual uint32_t Now() = 0;
+};
+
+template <class World>
+struct Maker {
+    std::string name;
+    std::function<std::unique_ptr<World>()> make;
+};
+
+template <class World>
+std::string MakerName(const ::testing::TestParamInfo<Maker<World>>& info) {
+    return info.param.name;
+}
+
+template <class World>
+class WorldSuite : public ::testing::TestWithParam<Maker<World>> {
+protected:
+    void SetUp() override { m_world = this->GetParam().make(); }
+    void TearDown() override { m_world.reset(); }
+    World& W() { return *m_world; }
+
+private:
+    std::unique_ptr<World> m_world;
+};
+
+class RegistryContract : public WorldSuite<RegistryWorld> {};
+class SecurityContract : public WorldSuite<RegistryWorld> {};
+class ProcessContract : public WorldSuite<ProcessWorld> {};
+
+std::unique_ptr<RegistryWorld> MakeFakeRegistryWorld();
+std::unique_ptr<ProcessWorld> MakeFakeProcessWorld();
+
+}  // namespace kestrel::testing

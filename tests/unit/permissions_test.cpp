@@ -1,0 +1,231 @@
+// Key access lists, subinacl.exe runs, file owners and privileges over the fake machine.
+#include <gtest/gtest.h>
+
+#include "platform/file_owner.h"
+#include "platform/key_permissions.h"
+#include "support/fake_machine.h"
+
+namespace kestrel {
+namespace {
+
+using os::Ace;
+using os::RegView;
+using Lines = std::vector<std::string>;
+using Program = os::fake::FakeProcesses::Program;
+
+constexpr const char* kKey = "HKLM\\SOFTWARE\\Vendor";
+constexpr uint8_t kCI = os::ace::kContainerInherit;
+
+class Permissions : public ::testing::Test {
+protected:
+    Permissions() {
+        m.registry.AddKey(kKey);
+        user = m.registry.tokenSids.front();
+        m.processes.fallback = [](const std::string&) { return std::optional<Program>(Program{}); };
+    }
+    std::vector<Ace> Entries() { return m.registry.DaclOf(kKey)->entries; }
+    bool Has(const std::string& line) const {
+        return std::find(m.debugOut.lines.begin(), m.debugOut.lines.end(), line) !=
+               m.debugOut.lines.end();
+    }
+
+    testing::FakeMachine m;
+    std::string user;
+};
+
+bool Same(const Ace& a, const Ace& b) {
+    return a.type == b.type && a.flags == b.flags && a.mask == b.mask && a.sid == b.sid;
+}
+
+TEST_F(Permissions, ANewEntryReplacesTheTrusteesOwnAndKeepsCanonicalOrder) {
+    const Ace inheritedAdmins{os::ace::kAllowed, 0x10, 0xF003F, "S-1-5-32-544", {}};
+    const Ace users{os::ace::kAllowed, 0, 0x20019, "S-1-5-32-545", {}};
+    const Ace oldUser{os::ace::kAllowed, 0, 0x20019, user, {}};
+    os::Dacl dacl;
+    dacl.control = 0x1400;
+    dacl.entries = {users, inheritedAdmins, oldUser};
+    m.registry.SetDacl(kKey, dacl);
+
+    std::string trustee;
+    std::string kind;
+    EXPECT_TRUE(SetKeyAccess(m.ctx, "hklm", "SOFTWARE\\Vendor", trustee, kind, "W"));
+    EXPECT_EQ(trustee, "tech");
+    EXPECT_EQ(kind, "Allow");
+    std::vector<Ace> now = Entries();
+    ASSERT_EQ(now.size(), 3u);
+    EXPECT_TRUE(Same(now[0], users));
+    EXPECT_TRUE(Same(now[1], Ace{os::ace::kAllowed, kCI, 0x20006, user, {}}));
+    EXPECT_TRUE(Same(now[2], inheritedAdmins));
+    EXPECT_EQ(m.registry.DaclOf(kKey)->control, 0x1400);
+
+    trustee = "Users";
+    kind = "Deny";
+    EXPECT_TRUE(SetKeyAccess(m.ctx, "HKLM", "SOFTWARE\\Vendor", trustee, kind, "Read"));
+    now = Entries();
+    ASSERT_EQ(now.size(), 3u);
+    EXPECT_TRUE(Same(now[0], Ace{os::ace::kDenied, kCI, 0x20019, "S-1-5-32-545", {}}));
+    EXPECT_EQ(now[1].sid, user);
+    EXPECT_TRUE(Same(now[2], inheritedAdmins));
+    EXPECT_EQ(m.registry.opens.back().access, 0x60000u);
+}
+
+TEST_F(Permissions, RightsTextsAreComparedExactly) {
+    EXPECT_EQ(KeyRightsMask("R"), 0x20019u);
+    EXPECT_EQ(KeyRightsMask("Read"), 0x20019u);
+    EXPECT_EQ(KeyRightsMask("W"), 0x20006u);
+    EXPECT_EQ(KeyRightsMask("Write"), 0x20006u);
+    EXPECT_EQ(KeyRightsMask("X"), 0x20019u);
+    EXPECT_EQ(KeyRightsMask("Execute"), 0x20019u);
+    EXPECT_EQ(KeyRightsMask("ALL"), 0xF003Fu);
+    EXPECT_EQ(KeyRightsMask("read"), 0xF003Fu);
+    EXPECT_EQ(KeyRightsMask(""), 0xF003Fu);
+}
+
+TEST_F(Permissions, UnknownKeysTopKeysAndTrusteesChangeNothing) {
+    const std::vector<Ace> before = Entries();
+    std::string trustee = "nobody-here";
+    std::string kind;
+    EXPECT_FALSE(SetKeyAccess(m.ctx, "HKLM", "SOFTWARE\\Vendor", trustee, kind, "ALL"));
+    trustee.clear();
+    EXPECT_FALSE(SetKeyAccess(m.ctx, "HKLM", "SOFTWARE\\Missing", trustee, kind, "ALL"));
+    const size_t opens = m.registry.opens.size();
+    // A key of another top key is refused, not looked for under HKLM.
+    EXPECT_FALSE(SetKeyAccess(m.ctx, "HKXX", "SOFTWARE\\Vendor", trustee, kind, "ALL"));
+    EXPECT_EQ(m.registry.opens.size(), opens);
+    EXPECT_EQ(Entries().size(), before.size());
+    m.registry.AddKey("HKCC\\System\\Vendor");
+    EXPECT_TRUE(SetKeyAccess(m.ctx, "HKCC", "System\\Vendor", trustee, kind, "ALL"));
+    EXPECT_EQ(m.registry.opens.back().path, "HKCC\\System\\Vendor");
+    GrantKeyFullAccess(m.ctx, "HKLM", "SOFTWARE\\Missing");
+    EXPECT_TRUE(m.debugOut.lines.empty());
+}
+
+TEST_F(Permissions, FullAccessGoesToFiveTrusteesInTurn) {
+    GrantKeyFullAccess(m.ctx, "HKLM", "SOFTWARE\\Vendor");
+    std::vector<Ace> now = Entries();
+    const Lines expected = {user, "S-1-5-18", "S-1-5-32-544", "S-1-5-32-547", "S-1-5-32-545"};
+    ASSERT_EQ(now.size(), expected.size());
+    for (size_t i = 0; i < now.size(); ++i) {
+        EXPECT_TRUE(Same(now[i], Ace{os::ace::kAllowed, kCI, 0xF003F, expected[i], {}})) << i;
+    }
+    // The view rule picks the key: a Wow6432Node path repairs the 32-bit key.
+    m.registry.AddKey(kKey, RegView::k32);
+    GrantKeyFullAccess(m.ctx, "HKLM", "SOFTWARE\\Wow6432Node\\Vendor");
+    EXPECT_EQ(m.registry.DaclOf(kKey, RegView::k32)->entries.size(), 5u);
+}
+
+TEST_F(Permissions, TakingControlOfAKeyRunsSubinaclTwice) {
+    std::string owner;
+    std::string grantee;
+    TakeControlOfKey(m.ctx, "HKCU", "Software\\Vendor", owner, grantee);
+    EXPECT_EQ(owner, "tech");
+    EXPECT_EQ(grantee, "tech");
+    EXPECT_TRUE(m.processes.launches.empty());  // no subinacl.exe anywhere
+
+    m.files.AddFile("C:\\Windows\\subinacl.exe", "MZ");
+    m.files.AddFile("C:\\Windows\\System32\\subinacl.exe", "MZ");
+    owner.clear();
+    grantee.clear();
+    m.env.Set("username", "");
+    TakeControlOfKey(m.ctx, "hkcc", "Vendor", owner, grantee);
+    EXPECT_EQ(owner, "administrators");
+    EXPECT_EQ(grantee, "System");
+    EXPECT_EQ(
+        m.processes.CommandLines(),
+        (Lines{"\"C:\\Windows\\System32\\subinacl.exe\" /keyreg \"HKEY_CURRENT_CONFIG\\Vendor\""
+               " /setowner=administrators /grant=System=f",
+               "\"C:\\Windows\\System32\\subinacl.exe\" /subkeyreg \"HKEY_CURRENT_CONFIG"
+               "\\Vendor\" /setowner=administrators /grant=System=f"}));
+    EXPECT_EQ(m.processes.launches[0].showWindow, 0);
+
+    owner.clear();
+    TakeControlOfKey(m.ctx, "HKXX", "Vendor", owner, grantee);
+    EXPECT_EQ(owner, "");
+    EXPECT_EQ(m.processes.launches.size(), 2u);
+}
+
+TEST_F(Permissions, TheLastSubinaclFoundWinsAndFilesLookOneLevelUp) {
+    EXPECT_EQ(FindSubinacl(m.ctx, true), "");
+    m.files.AddFile("C:\\3rd Party Tools\\subinacl.exe", "MZ");
+    EXPECT_EQ(FindSubinacl(m.ctx, false), "");
+    EXPECT_EQ(FindSubinacl(m.ctx, true), "C:\\Kestrel\\..\\3rd Party Tools\\subinacl.exe");
+    m.files.AddFile("C:\\Kestrel\\subinacl.exe", "MZ");
+    m.files.AddFile("C:\\Windows\\subinacl.exe", "MZ");
+    EXPECT_EQ(FindSubinacl(m.ctx, false), "C:\\Kestrel\\subinacl.exe");
+}
+
+TEST_F(Permissions, TakingControlOfFilesAndFolders) {
+    m.files.AddFile("C:\\Kestrel\\subinacl.exe", "MZ");
+    m.files.AddFile("C:\\Data\\locked.dat", "x");
+    bool subfolders = true;
+    std::string owner;
+    std::string grantee;
+    TakeControl(m.ctx, "C:\\Data\\locked.dat", subfolders, 1, owner, grantee);
+    EXPECT_FALSE(subfolders);
+    EXPECT_EQ(m.processes.CommandLines(),
+              Lines{"\"C:\\Kestrel\\subinacl.exe\" /file \"C:\\Data\\locked.dat\" "
+                    "/setowner=tech /grant=tech=F"});
+    EXPECT_EQ(m.processes.launches[0].showWindow, 1);
+    EXPECT_TRUE(Has("\tTakeControl:  C:\\Data\\locked.dat"));
+
+    m.env.Set("username", "WORKSHOP-PC$");
+    subfolders = true;
+    owner.clear();
+    grantee.clear();
+    TakeControl(m.ctx, "C:\\Data\\", subfolders, 0, owner, grantee);
+    EXPECT_EQ(owner, "System");
+    EXPECT_EQ(grantee, "Everyone");
+    Lines lines = m.processes.CommandLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1],
+              "\"C:\\Kestrel\\subinacl.exe\" /file \"C:\\Data\" /setowner=System "
+              "/grant=Everyone=F");
+    EXPECT_EQ(lines[2],
+              "\"C:\\Kestrel\\subinacl.exe\" /subdirectories \"C:\\Data\\*.*\" "
+              "/setowner=System /grant=Everyone=F");
+
+    TakeControl(m.ctx, "C:\\Nothing\\here", subfolders, 0, owner, grantee);
+    EXPECT_EQ(m.processes.CommandLines().size(), 3u);
+}
+
+TEST_F(Permissions, AFileGetsTheCurrentUserAsOwner) {
+    std::string owner = "Someone";
+    ChangeOwnerOfFile(m.ctx, "C:\\Data\\x.dat", owner);
+    EXPECT_EQ(owner, "tech");
+    EXPECT_EQ(m.security.fileOwners["c:\\data\\x.dat"], user);
+    EXPECT_EQ(m.debugOut.lines,
+              (Lines{"\tSetOwnerFS\\ChangeOwnerOfFile:", "\t\t- Passed: C:\\Data\\x.dat",
+                     "\t\t- Optional Parm OwnerAccountName=Someone",
+                     "\tOwner of C:\\Data\\x.dat changed to tech"}));
+    EXPECT_TRUE(m.security.enabled.empty());  // switched on for the change only
+}
+
+TEST_F(Permissions, EachFailingStepOfAnOwnerChangeIsNamed) {
+    std::string owner;
+    m.security.failAt = os::SecurityStep::kSetFileSecurity;
+    ChangeOwnerOfFile(m.ctx, "C:\\Data\\x.dat", owner);
+    EXPECT_EQ(m.debugOut.lines.back(), "\tSetFileSecurity failed with error code 5");
+    EXPECT_TRUE(m.security.fileOwners.empty());
+    m.security.failAt = os::SecurityStep::kNone;
+    m.env.Set("username", "ghost");
+    ChangeOwnerOfFile(m.ctx, "C:\\Data\\x.dat", owner);
+    EXPECT_EQ(m.debugOut.lines.back(), "\tLookupAccountName failed with error code 1332");
+    EXPECT_TRUE(m.security.enabled.empty());
+}
+
+TEST_F(Permissions, PrivilegesAreSwitchedOnlyWhenHeld) {
+    EXPECT_TRUE(Enable_Privilege(m.ctx, "SeBackupPrivilege"));
+    EXPECT_EQ(m.security.enabled.count("SeBackupPrivilege"), 1u);
+    EXPECT_TRUE(Disable_Privilege(m.ctx, "SeBackupPrivilege"));
+    EXPECT_TRUE(m.security.enabled.empty());
+    EXPECT_FALSE(ModifyState(m.ctx, "SeTcbPrivilege", true));
+    EXPECT_EQ(m.debugOut.lines.back(), "\tAdjustTokenPrivileges failed with error code 1300");
+    EXPECT_FALSE(Enable_Privilege(m.ctx, "SeMadeUpPrivilege"));
+    EXPECT_EQ(m.debugOut.lines.back(), "\tLookupPrivilegeValue failed with error code 1313");
+    m.security.failAt = os::SecurityStep::kOpenToken;
+    EXPECT_FALSE(Enable_Privilege(m.ctx, "SeBackupPrivilege"));
+    EXPECT_EQ(m.debugOut.lines.back(), "\tOpenProcessToken failed with error code 5");
+}
+
+}  // namespace
+}  // namespace kestrel
