@@ -4,6 +4,10 @@
 #include "platform/file_tests.h"
 #include "platform/folder_entries.h"
 #include "platform/fso.h"
+
+#include "platform/file_owner.h"
+#include "platform/key_permissions.h"
+#include "platform/process_launch.h"
 #include "platform/path_forms.h"
 
 namespace kestrel {
@@ -72,6 +76,12 @@ void clsFSO::ResetAttributes(const std::string& file) {
     }
     RedirectionOff off(m_ctx.redirection);
     const std::string path = ExactPath(m_ctx, file);
+    bool subfolders = false;
+    std::string owner;
+    std::string grantee;
+    TakeControl(m_ctx, path, subfolders, kWindowHidden, owner, grantee);
+    std::string ownerName;
+    ChangeOwnerOfFile(m_ctx, path, ownerName);
     (void)m_ctx.os.files.SetAttributes(path, os::attr::kNormal);
     (void)m_ctx.os.files.SetAttributes(path, os::attr::kArchive);
 }

@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "app/strings.h"
 #include "platform/file_tests.h"
+#include "platform/registry.h"
 
 namespace kestrel {
 namespace {
@@ -90,7 +91,13 @@ std::string EditionFromSku(uint32_t sku) {
     }
 }
 
-clsOpSys::clsOpSys(Context& ctx, std::string buildLabEx) : m_ctx(ctx) {
+clsOpSys::clsOpSys(Context& ctx, std::optional<std::string> buildLabEx) : m_ctx(ctx) {
+    if (!buildLabEx) {
+        std::string text;
+        (void)fReadValue(ctx, "HKLM", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                         "BuildLabEx", "S", std::string(), text);
+        buildLabEx = text;
+    }
     const os::Environment& env = ctx.os.env;
     m_env.systemRoot = env.Variable("systemroot");
     m_env.windir = env.Variable("windir");
@@ -108,7 +115,7 @@ clsOpSys::clsOpSys(Context& ctx, std::string buildLabEx) : m_ctx(ctx) {
     if (!ctx.os.system.Version(true, m_record) && !ctx.os.system.Version(false, m_record)) {
         m_record = {};
     }
-    DeriveFlags(buildLabEx);
+    DeriveFlags(*buildLabEx);
 }
 
 void clsOpSys::DeriveFlags(const std::string& buildLabEx) {

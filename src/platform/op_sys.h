@@ -4,6 +4,7 @@
 // Update 1 and Server 2003 to 2012 are told apart; later versions read as the nearest of these.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "os/system_info.h"
@@ -32,9 +33,9 @@ std::string EditionFromSku(uint32_t sku);
 
 class clsOpSys {
 public:
-    // buildLabEx: the "BuildLabEx" text of HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion,
-    // or "" when it is unknown; only IsWin81u1 depends on it.
-    explicit clsOpSys(Context& ctx, std::string buildLabEx = {});
+    // buildLabEx: the "BuildLabEx" text of HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion;
+    // read from the registry when not given. Only IsWin81u1 depends on it.
+    explicit clsOpSys(Context& ctx, std::optional<std::string> buildLabEx = std::nullopt);
 
     int32_t BuildNumber() const;  // the low 16 bits of the build number, signed
     std::string CSDVersion() const;

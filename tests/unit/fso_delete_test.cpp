@@ -23,6 +23,15 @@ std::vector<std::string> KillFileLines(const std::string& path, bool result) {
     return lines;
 }
 
+// What taking the file over logs (no subinacl.exe on the machine: only the owner change).
+std::vector<std::string> WithOwnership(const std::string& path, std::vector<std::string> rest) {
+    std::vector<std::string> lines = {"\tSetOwnerFS\\ChangeOwnerOfFile:", "\t\t- Passed: " + path,
+                                      "\t\t- Optional Parm OwnerAccountName=",
+                                      "\tOwner of " + path + " changed to tech"};
+    lines.insert(lines.end(), rest.begin(), rest.end());
+    return lines;
+}
+
 class Deleting : public ::testing::Test {
 protected:
     Deleting() { m.ctx.redirection.SetAllowed(true); }
@@ -37,7 +46,8 @@ TEST_F(Deleting, KillFileTakesReadOnlyFilesOnTheSecondTry) {
     EXPECT_EQ(m.debugOut.lines, KillFileLines("C:\\app\\plain.txt", true));
     m.debugOut.lines.clear();
     EXPECT_TRUE(fso.KillFile("C:\\app\\guarded.txt"));
-    EXPECT_EQ(m.debugOut.lines, KillFileLines("C:\\app\\guarded.txt", true));
+    EXPECT_EQ(m.debugOut.lines,
+              WithOwnership("C:\\app\\guarded.txt", KillFileLines("C:\\app\\guarded.txt", true)));
     EXPECT_FALSE(m.files.Exists("C:\\app\\guarded.txt"));
     EXPECT_GT(m.wow64.disabled, 0);
     EXPECT_EQ(m.wow64.disabled, m.wow64.reverted);
@@ -48,7 +58,8 @@ TEST_F(Deleting, KillFileReportsALockedFileAsNotDeleted) {
     m.files.AddFile("C:\\app\\held.dll", "x", kReadOnly);
     m.files.SetLocked("C:\\app\\held.dll", true);
     EXPECT_FALSE(fso.KillFile("C:\\app\\held.dll"));
-    EXPECT_EQ(m.debugOut.lines, KillFileLines("C:\\app\\held.dll", false));
+    EXPECT_EQ(m.debugOut.lines,
+              WithOwnership("C:\\app\\held.dll", KillFileLines("C:\\app\\held.dll", false)));
     EXPECT_TRUE(m.files.Exists("C:\\app\\held.dll"));
     // The attributes were cleared for the second try.
     EXPECT_EQ(m.files.Attributes("C:\\app\\held.dll"), kArchive);
@@ -100,6 +111,18 @@ TEST_F(Deleting, ResetAttributesLeavesOnlyArchive) {
     fso.ResetAttributes("relative");
     EXPECT_EQ(m.files.Attributes("C:\\app\\f.txt"), kArchive);
     EXPECT_EQ(m.files.Attributes("C:\\app\\d"), os::attr::kDirectory | kArchive);
+}
+
+TEST_F(Deleting, ResetAttributesTakesTheFileOverFirst) {
+    m.files.AddFile("C:\\Windows\\subinacl.exe", "MZ");
+    m.files.AddFile("C:\\app\\f.txt", "x", kReadOnly);
+    m.processes.OnProgram("C:\\Windows\\subinacl.exe", os::fake::FakeProcesses::Program{});
+    fso.ResetAttributes("C:\\app\\f.txt");
+    EXPECT_EQ(m.processes.CommandLines(),
+              std::vector<std::string>{"\"C:\\Windows\\subinacl.exe\" /file \"C:\\app\\f.txt\" "
+                                       "/setowner=tech /grant=tech=F"});
+    EXPECT_TRUE(m.debugOut.Saw("Owner of C:\\app\\f.txt changed to tech"));
+    EXPECT_EQ(m.files.Attributes("C:\\app\\f.txt"), kArchive);
 }
 
 TEST_F(Deleting, DelTree32TakesWholeTreesWithReadOnlyPartsQuietly) {
