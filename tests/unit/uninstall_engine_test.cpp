@@ -107,12 +107,12 @@ TEST_F(UninstallEngine, AnUninstallerThatRelaunchesItselfIsFollowedToItsEnd) {
     Register(app);
     Program launcher;
     launcher.runMs = 100;
-    launcher.children = {"\"C:\\Temp\\~nsu.tmp\\Au_.exe\" _?=C:\\Apps\\Relauncher\\"};
+    launcher.children = {"\"C:\\Temp\\~nsu1.tmp\\Un.exe\" _?=C:\\Apps\\Relauncher\\"};
     m.processes.OnProgram("C:\\Apps\\Relauncher\\uninst.exe", launcher);
     Program copy;
     copy.runMs = 900;
     copy.onExit = [this, app] { m.registry.RemoveTree(KeyOf(app)); };
-    m.processes.OnProgram("Au_.exe", copy);
+    m.processes.OnProgram("Un.exe", copy);
     EXPECT_TRUE(Uninstall("relauncher"));
     EXPECT_EQ(Verdicts(), Lines{"*Uninstalled:  Relauncher"});
 }
