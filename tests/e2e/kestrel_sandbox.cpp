@@ -3,6 +3,7 @@
 #include <atomic>
 #include <stdexcept>
 
+#include "e2e/test_apps.h"
 #include "os/win32/win32_ports.h"
 #include "os/win32/windows_api.h"
 #include "win32/win32_world.h"
@@ -51,19 +52,7 @@ void KestrelSandbox::Write(const std::string& name, const std::string& content) 
 }
 
 std::optional<std::string> KestrelSandbox::Read(const std::string& name) const {
-    HANDLE h = CreateFileW(os::win32::LongForm(m_folder + name).c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
-    std::string content;
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(h, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
-        content.append(buffer, got);
-    }
-    CloseHandle(h);
-    return content;
+    return ReadFileText(m_folder + name);
 }
 
 bool KestrelSandbox::Exists(const std::string& name) const {

@@ -189,13 +189,13 @@ bool PathExists(const std::string& path) {
 }
 
 std::optional<std::string> ReadFileText(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(os::win32::LongForm(path).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
     std::string content;
-    char buffer[4096];
+    char buffer[65536];
     DWORD got = 0;
     while (ReadFile(h, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
         content.append(buffer, got);

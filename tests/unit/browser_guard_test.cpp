@@ -4,12 +4,12 @@
 
 #include "engine/browser_guard.h"
 #include "support/fake_machine.h"
+#include "support/idle_command_shell.h"
 
 namespace kestrel {
 namespace {
 
 using Lines = std::vector<std::string>;
-using Program = os::fake::FakeProcesses::Program;
 
 const std::string kIfeo = std::string("HKLM\\") + kImageFileExecutionOptions;
 const Lines kBrowsers = {"iexplore.exe", "firefox.exe", "chrome.exe", "chromium.exe",
@@ -19,9 +19,7 @@ class BrowserGuard : public ::testing::Test {
 protected:
     BrowserGuard() {
         m.ctx.redirection.SetAllowed(true);
-        Program cmd;
-        cmd.runMs = 20;
-        m.processes.OnProgram("cmd.exe", cmd);
+        testing::ProvideIdleCommandShell(m, 20);
         m.registry.AddKey(kIfeo);
     }
     std::string Key(const std::string& browser) const { return kIfeo + "\\" + browser; }

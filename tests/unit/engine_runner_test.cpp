@@ -7,6 +7,7 @@
 #include "engine/browser_guard.h"
 #include "engine/uninstall_by_definition.h"
 #include "support/fake_machine.h"
+#include "support/idle_command_shell.h"
 
 namespace kestrel {
 namespace {
@@ -23,9 +24,7 @@ protected:
     EngineRoad() {
         m.files.AddFile("C:\\Kestrel\\Kestrel.ini", "[Options]\r\nLogFile=1\r\nEmailResults=0\r\n");
         m.registry.AddKey(kIfeo);
-        Program cmd;
-        cmd.runMs = 20;
-        m.processes.OnProgram("cmd.exe", cmd);
+        testing::ProvideIdleCommandShell(m, 20);
     }
     // An application whose uninstaller removes its entry 150 ms after it starts.
     void Install(const std::string& subkey, const std::string& name, const std::string& publisher) {

@@ -4,6 +4,7 @@
 
 #include "engine/process_termination.h"
 #include "support/fake_machine.h"
+#include "support/idle_command_shell.h"
 
 namespace kestrel {
 namespace {
@@ -15,10 +16,7 @@ class ProcessTermination : public ::testing::Test {
 protected:
     ProcessTermination() {
         m.ctx.redirection.SetAllowed(true);
-        // cmd.exe runs 50 ms and does nothing: the tools' own work is not what is tested.
-        Program cmd;
-        cmd.runMs = 50;
-        m.processes.OnProgram("cmd.exe", cmd);
+        testing::ProvideIdleCommandShell(m, 50);
     }
     bool Running(uint32_t pid) { return m.processes.Running(pid); }
 

@@ -7,6 +7,7 @@
 #include "engine/run_uninstall.h"
 #include "engine/uninstall_by_definition.h"
 #include "support/fake_machine.h"
+#include "support/idle_command_shell.h"
 
 namespace kestrel {
 namespace {
@@ -30,9 +31,7 @@ protected:
         m.ctx.redirection.SetAllowed(true);
         m.ctx.settingsFile = "C:\\Kestrel\\Kestrel.ini";
         m.ctx.runLog = "start";
-        Program cmd;
-        cmd.runMs = 20;
-        m.processes.OnProgram("cmd.exe", cmd);
+        testing::ProvideIdleCommandShell(m, 20);
     }
 
     struct App {
