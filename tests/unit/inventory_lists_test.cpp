@@ -147,7 +147,9 @@ TEST(Markup, EscapesInTheirOrder) {
     EXPECT_EQ(fMuF("A & B <c> 'd' \"e\"\r\n{f}?"),
               "A &amp; B &lt;c&gt; &apos;d&apos; &quot;e&quot;<LineBreak/>(f)_");
     EXPECT_EQ(fMuF("&lt;"), "&amp;lt;");
-    EXPECT_EQ(fMuF("line\nonly LF"), "line\nonly LF");
+    EXPECT_EQ(fMuF("line\nonly LF\r"), "line\nonly LF\r");
+    EXPECT_EQ(fMuF("\r\r\n\n"), "\r<LineBreak/>\n");
+    EXPECT_EQ(fMuF("{?}&amp;<LineBreak/>"), "(_)&amp;amp;&lt;LineBreak/&gt;");
 }
 
 TEST(Markup, EntryHasTheThreeRowsWithEscapedValues) {

@@ -104,6 +104,7 @@ case "$cmd" in
         src=$(realpath -m "$2"); dst=$(realpath -m "$3")
         check "$src"
         rm -rf "$dst"
+        mkdir -p "$(dirname "$dst")"
         cp -a "$src" "$dst"
         bindir=$(readlink -f "$src/dosdevices/k:")
         sandbox "$dst" "$bindir"
