@@ -81,7 +81,8 @@ void Unseed(REGSAM view, const char* tag) {
 // Runs a command with its output thrown away; its wall time in milliseconds.
 double TimeCommand(const std::string& commandLine) {
     SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-    HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
+    HANDLE nul =
+        CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -115,7 +116,8 @@ int main() {
     kestrel::os::win32::PortSet ports;
     kestrel::Context ctx(ports.Get(&quiet));
     ctx.redirection.SetAllowed(true);
-    const std::vector<std::string> blacklist = {"Vendor 3|", "Application x86 99", ";Bench Application x64 1"};
+    const std::vector<std::string> blacklist = {"Vendor 3|", "Application x86 99",
+                                                ";Bench Application x64 1"};
 
     size_t found = 0;
     std::vector<double> scans;
@@ -145,9 +147,10 @@ int main() {
 
     const double scan = Median(scans);
     const double peer = Median(queries) - 2 * Median(startups);
-    std::printf("inventory_scan_2000_entries_ms: %.1f (ratio to peer: %.2fx faster than reg query /s, "
-                "which took %.1f ms without its start-up)\n",
-                scan, peer / scan, peer);
+    std::printf(
+        "inventory_scan_2000_entries_ms: %.1f (ratio to peer: %.2fx faster than reg query /s, "
+        "which took %.1f ms without its start-up)\n",
+        scan, peer / scan, peer);
     std::printf("inventory_scan_peak_working_set_kb: %zu (ratio to peer: n/a)\n",
                 static_cast<size_t>(memory.PeakWorkingSetSize / 1024));
     if (found != 2u * kPerView) {

@@ -10,9 +10,8 @@
 namespace kestrel {
 namespace {
 
-const std::vector<std::string> kValueNames = {"DisplayName", "UninstallString",
-                                               "QuietUninstallString", "ParentDisplayName",
-                                               "Publisher"};
+const std::vector<std::string> kValueNames = {
+    "DisplayName", "UninstallString", "QuietUninstallString", "ParentDisplayName", "Publisher"};
 
 // A value as the text Windows shows for it: it ends at its first NUL (a string stored with
 // embedded NULs, or a number read as text, shows no bytes past it anywhere else).
@@ -67,7 +66,8 @@ std::vector<std::string> ReadListLines(Context& ctx, const std::string& file) {
     return lines;
 }
 
-std::vector<std::string> ScanInstalledApps(Context& ctx, const std::vector<std::string>& whitelist) {
+std::vector<std::string> ScanInstalledApps(Context& ctx,
+                                           const std::vector<std::string>& whitelist) {
     std::vector<std::string> records;
     if (ScanKey(ctx, kUninstallKey, whitelist, records)) {
         (void)ScanKey(ctx, kUninstallKey32, whitelist, records);

@@ -12,7 +12,8 @@ class Context;
 
 // The two Uninstall keys under "HKLM", in the order they are read; the registry layer's view
 // rule sends the second to the 32-bit view.
-inline constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+inline constexpr const char* kUninstallKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline constexpr const char* kUninstallKey32 =
     "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 

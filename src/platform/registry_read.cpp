@@ -204,10 +204,10 @@ void ReadOpenKeyTexts(Context& ctx, os::RegKey key, const std::string& shownKey,
         if (read == 0) {
             values[i] = TextOf(data);
         } else if (read == kMoreData) {
-            ctx.debug.Error("modRegistry\\fReadValue - VB ERROR: ", {7, "Out of memory"},
-                            {"\t- Passed Key: " + shownKey, "\t- Passed Value: " + names[i],
-                             "\t- Returned Value: ",
-                             "\t- lResult (0 is successful): " + ToText(read)});
+            ctx.debug.Error(
+                "modRegistry\\fReadValue - VB ERROR: ", {7, "Out of memory"},
+                {"\t- Passed Key: " + shownKey, "\t- Passed Value: " + names[i],
+                 "\t- Returned Value: ", "\t- lResult (0 is successful): " + ToText(read)});
         }
     }
 }

@@ -16,8 +16,7 @@ const std::string kRule(40, '-');
 
 std::string Report(const std::string& notInDefs, const std::string& matching) {
     return "Installed Apps Not Matching Definitions:  \r\n" + kRule + "\r\n" + notInDefs +
-           "\r\n\r\nInstalled Apps Matching Blacklist:  \r\n" + kRule + "\r\n" + matching +
-           "\r\n";
+           "\r\n\r\nInstalled Apps Matching Blacklist:  \r\n" + kRule + "\r\n" + matching + "\r\n";
 }
 
 void SeedFixtureMachine(UninstallSeed& seed) {
@@ -25,17 +24,21 @@ void SeedFixtureMachine(UninstallSeed& seed) {
              {{"DisplayName", "Ask Toolbar"},
               {"Publisher", "APN, LLC"},
               {"UninstallString", "MsiExec.exe /I{86D4B82A-ABED-442A-BE86-96357B70F4FE}"}});
-    seed.Add(View::k64, "7-Zip", {{"DisplayName", "7-Zip 23.01 (x64)"}, {"Publisher", "Igor Pavlov"}});
-    seed.Add(View::k64, "Word", {{"DisplayName", "Microsoft Word MUI (English) 2016"},
-                                 {"ParentDisplayName", "Microsoft Office 2016"}});
+    seed.Add(View::k64, "7-Zip",
+             {{"DisplayName", "7-Zip 23.01 (x64)"}, {"Publisher", "Igor Pavlov"}});
+    seed.Add(View::k64, "Word",
+             {{"DisplayName", "Microsoft Word MUI (English) 2016"},
+              {"ParentDisplayName", "Microsoft Office 2016"}});
     seed.Add(View::k64, "KB4052623", {{"DisplayName", "Security Update for Windows (KB4052623)"}});
     seed.Add(View::k64, "Hotfix", {{"DisplayName", "Hotfix for Windows - Update KB976902"}});
-    seed.Add(View::k64, "Tom's", {{"DisplayName", "Tom's <Photo> & \"Tool\" {2024}?"},
-                                  {"Publisher", "Tom & Jerry"}});
+    seed.Add(View::k64, "Tom's",
+             {{"DisplayName", "Tom's <Photo> & \"Tool\" {2024}?"}, {"Publisher", "Tom & Jerry"}});
     seed.Add(View::k64, "NoName", {{"Publisher", "Nobody"}});
-    seed.Add(View::k64, "babylon", {{"DisplayName", "Babylon Translator"}, {"Publisher", "Babylon"}});
-    seed.Add(View::k32, "CouponPrinter", {{"DisplayName", "Coupon Printer for Windows"},
-                                          {"Publisher", "Coupons.com Incorporated"}});
+    seed.Add(View::k64, "babylon",
+             {{"DisplayName", "Babylon Translator"}, {"Publisher", "Babylon"}});
+    seed.Add(
+        View::k32, "CouponPrinter",
+        {{"DisplayName", "Coupon Printer for Windows"}, {"Publisher", "Coupons.com Incorporated"}});
     seed.Add(View::k32, "{90140000-0011-0000-0000-0000000FF1CE}",
              {{"DisplayName", "Microsoft Office Professional Plus 2010"},
               {"Publisher", "Microsoft Corporation"}});
@@ -91,10 +94,9 @@ TEST_F(InventoryE2E, TheScanReadsBothViewsInProcess) {
     kestrel::testing::Win32Machine machine;
     std::vector<std::string> records = ScanInstalledApps(machine.ctx(), {});
     std::sort(records.begin(), records.end());
-    EXPECT_EQ(records, (std::vector<std::string>{"Registered Twice|Both||",
-                                                 "Registered Twice|Both||",
-                                                 "Sixty-Four|Only64|a.exe|",
-                                                 "Thirty-Two|Only32|b.exe|"}));
+    EXPECT_EQ(records,
+              (std::vector<std::string>{"Registered Twice|Both||", "Registered Twice|Both||",
+                                        "Sixty-Four|Only64|a.exe|", "Thirty-Two|Only32|b.exe|"}));
 }
 
 }  // namespace

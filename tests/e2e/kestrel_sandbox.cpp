@@ -40,8 +40,8 @@ KestrelSandbox::~KestrelSandbox() {
 }
 
 void KestrelSandbox::Write(const std::string& name, const std::string& content) const {
-    HANDLE h = CreateFileW(os::win32::LongForm(m_folder + name).c_str(), GENERIC_WRITE, 0,
-                           nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(os::win32::LongForm(m_folder + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         throw std::runtime_error("cannot write " + name);
     }

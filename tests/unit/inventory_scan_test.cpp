@@ -53,10 +53,11 @@ TEST_F(InventoryScanTest, ReadsBothViewsAndDropsComponentsUpdatesAndNamelessEntr
     App("KB2", "Hotfix - update kb976902", "Microsoft", "x");
     App("Nameless", "", "Nobody", "x");
     App("Coupons", "Coupon Printer", "Coupons.com", "\"C:\\c\\uninstall.exe\"", RegView::k32);
-    EXPECT_EQ(ScanInstalledApps(m.ctx, {}),
-              (std::vector<std::string>{"7-Zip 23.01 (x64)|7-Zip|\"C:\\7z\\Uninstall.exe\"|Igor Pavlov",
-                                        "Ask Toolbar|{A1}|MsiExec.exe /I{A1}|APN, LLC",
-                                        "Coupon Printer|Coupons|\"C:\\c\\uninstall.exe\"|Coupons.com"}));
+    EXPECT_EQ(
+        ScanInstalledApps(m.ctx, {}),
+        (std::vector<std::string>{"7-Zip 23.01 (x64)|7-Zip|\"C:\\7z\\Uninstall.exe\"|Igor Pavlov",
+                                  "Ask Toolbar|{A1}|MsiExec.exe /I{A1}|APN, LLC",
+                                  "Coupon Printer|Coupons|\"C:\\c\\uninstall.exe\"|Coupons.com"}));
 }
 
 TEST_F(InventoryScanTest, QuietUninstallStringWinsAndFieldsAreTakenAsRead) {
