@@ -18,8 +18,9 @@ void AddUninstalls(std::string& line, std::vector<Action>& actions, DebugLog& lo
         }
         std::string definition = ReplaceAll(piece, "u=", "");
         if (Trim(definition).empty()) {
-            log.Print("CommandLine: ignored a /u= switch without a definition (it would match "
-                      "every installed application)");
+            log.Print(
+                "CommandLine: ignored a /u= switch without a definition (it would match "
+                "every installed application)");
             continue;
         }
         actions.push_back({ActionKind::kUninstall, definition});

@@ -6,6 +6,8 @@
 #include "app/strings.h"
 #include "app/strip.h"
 #include "app/text_file.h"
+#include "inventory/inventory_scan.h"
+#include "inventory/report.h"
 #include "platform/file_tests.h"
 
 namespace kestrel {
@@ -32,12 +34,21 @@ void CommandRunner::FixBrowsers() {
     RemoveBrowserGuard();
 }
 
+// The main window's start-up without a window: the scan fills the two lists, from which the
+// report is made.
 void CommandRunner::SendReport() {
-    NotAvailable("/sendreport");
+    AppLists lists;
+    EnumerateInstalledApps(m_ctx, lists);
+    LogResultsOnly(m_ctx, lists, false, true,
+                   [this](const std::string& subject, const std::string& body, bool quiet) {
+                       SendEmail(subject, body, quiet);
+                   });
 }
 
 void CommandRunner::LogReport() {
-    NotAvailable("/logreport");
+    AppLists lists;
+    EnumerateInstalledApps(m_ctx, lists);
+    LogResultsOnly(m_ctx, lists, false, false, nullptr);
 }
 
 void CommandRunner::ShowMainWindow() {

@@ -38,8 +38,7 @@ inline std::string ToText(bool b) {
     return b ? "True" : "False";
 }
 template <class T>
-    requires std::is_arithmetic_v<T> && (!std::is_same_v<T, bool>)
-std::string ToText(T value) {
+requires std::is_arithmetic_v<T> &&(!std::is_same_v<T, bool>)std::string ToText(T value) {
     return std::to_string(value);
 }
 

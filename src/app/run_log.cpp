@@ -20,8 +20,8 @@ void AddToLog(Context& ctx, const std::string& line) {
 }
 
 bool AppendRunLogToFile(Context& ctx) {
-    return SaveTextToFile(ctx, AppPath(ctx) + kLogFileName, ctx.runLog + "\r\n---END---\r\n",
-                          false, false);
+    return SaveTextToFile(ctx, AppPath(ctx) + kLogFileName, ctx.runLog + "\r\n---END---\r\n", false,
+                          false);
 }
 
 }  // namespace kestrel

@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "app/context.h"
-#include "app/strip.h"
 #include "app/strings.h"
+#include "app/strip.h"
 #include "app/text_file.h"
 #include "platform/file_tests.h"
 
@@ -116,8 +116,8 @@ void WriteIni(Context& ctx, const std::string& file, const std::string& section,
 
 std::string AppVersionText(Context& ctx, const std::string& release, const std::string& extra) {
     const os::VersionNumbers v = ctx.os.env.ProgramVersion();
-    std::string text = std::string(kProgramTitle) + " v" + std::to_string(v.major) + "." +
-                       std::to_string(v.minor);
+    std::string text =
+        std::string(kProgramTitle) + " v" + std::to_string(v.major) + "." + std::to_string(v.minor);
     if (v.revision > 0) {
         text += "." + std::to_string(v.revision);
     }

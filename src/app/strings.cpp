@@ -139,8 +139,7 @@ std::string ReplaceEach(std::string_view s, std::string_view from, std::string_v
     }
     std::string out;
     size_t pos = 0;
-    for (size_t hit = find(s, from, pos); hit != std::string_view::npos;
-         hit = find(s, from, pos)) {
+    for (size_t hit = find(s, from, pos); hit != std::string_view::npos; hit = find(s, from, pos)) {
         out.append(s.substr(pos, hit - pos));
         out.append(to);
         pos = hit + from.size();
@@ -152,9 +151,8 @@ std::string ReplaceEach(std::string_view s, std::string_view from, std::string_v
 }  // namespace
 
 std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
-    return ReplaceEach(s, from, to, [](std::string_view h, std::string_view n, size_t p) {
-        return h.find(n, p);
-    });
+    return ReplaceEach(
+        s, from, to, [](std::string_view h, std::string_view n, size_t p) { return h.find(n, p); });
 }
 
 std::string ReplaceAllNoCase(std::string_view s, std::string_view from, std::string_view to) {

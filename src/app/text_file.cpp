@@ -85,31 +85,31 @@ bool Save(Context& ctx, const std::string& file, const std::string& text, bool o
         }
     }
     if (!written && !quiet) {
-        ctx.debug.Error("CommonModule\\SaveTextToFile VB ERROR: ", FileError(error),
-                        {"\tbOverwrite=" + ToText(overwrite) + " \\ " +
-                             "bNoDuplicates=" + ToText(noDuplicates),
-                         "\t" + file});
+        ctx.debug.Error(
+            "CommonModule\\SaveTextToFile VB ERROR: ", FileError(error),
+            {"\tbOverwrite=" + ToText(overwrite) + " \\ " + "bNoDuplicates=" + ToText(noDuplicates),
+             "\t" + file});
     }
     return written;
 }
 
 }  // namespace
 
-bool SaveTextToFile(Context& ctx, const std::string& file, const std::string& text,
-                    bool overwrite, bool noDuplicates) {
+bool SaveTextToFile(Context& ctx, const std::string& file, const std::string& text, bool overwrite,
+                    bool noDuplicates) {
     try {
         return Save(ctx, file, text, overwrite, noDuplicates, false);
     } catch (const std::exception& e) {
-        ctx.debug.Error("CommonModule\\SaveTextToFile VB ERROR: ", ExceptionError(e),
-                        {"\tbOverwrite=" + ToText(overwrite) + " \\ " +
-                             "bNoDuplicates=" + ToText(noDuplicates),
-                         "\t" + file});
+        ctx.debug.Error(
+            "CommonModule\\SaveTextToFile VB ERROR: ", ExceptionError(e),
+            {"\tbOverwrite=" + ToText(overwrite) + " \\ " + "bNoDuplicates=" + ToText(noDuplicates),
+             "\t" + file});
         return false;
     }
 }
 
-bool AppendDebugLine(Context& ctx, const std::string& file, const std::string& text,
-                     bool overwrite, bool noDuplicates) {
+bool AppendDebugLine(Context& ctx, const std::string& file, const std::string& text, bool overwrite,
+                     bool noDuplicates) {
     try {
         return Save(ctx, file, text, overwrite, noDuplicates, true);
     } catch (...) {

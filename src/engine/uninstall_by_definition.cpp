@@ -6,6 +6,7 @@
 #include "engine/browser_guard.h"
 #include "engine/run_uninstall.h"
 #include "inventory/app_filters.h"
+#include "inventory/inventory_scan.h"
 #include "platform/registry.h"
 
 namespace kestrel {
@@ -28,11 +29,12 @@ bool ListApplications(Context& ctx, const std::string& uninstallKey,
     return true;
 }
 
-// A value as text; "" when it cannot be read.
-std::string ReadText(Context& ctx, const std::string& keyPath, const std::string& valueName) {
-    std::string text;
-    (void)fReadValue(ctx, "HKLM", keyPath, valueName, "S", std::string(), text);
-    return text;
+// Texts of one key's values, "" for those that cannot be read.
+std::vector<std::string> ReadTexts(Context& ctx, const std::string& keyPath,
+                                   const std::vector<std::string>& names) {
+    std::vector<std::string> values;
+    (void)ReadTextValues(ctx, "HKLM", keyPath, names, values);
+    return values;
 }
 
 bool KeyExists(Context& ctx, const std::string& keyPath) {
@@ -41,8 +43,9 @@ bool KeyExists(Context& ctx, const std::string& keyPath) {
 }
 
 std::string UninstallCommandOf(Context& ctx, const std::string& appKey) {
-    std::string command = ReadText(ctx, appKey, "QuietUninstallString");
-    return command.empty() ? ReadText(ctx, appKey, "UninstallString") : command;
+    const std::vector<std::string> commands =
+        ReadTexts(ctx, appKey, {"QuietUninstallString", "UninstallString"});
+    return commands[0].empty() ? commands[1] : commands[0];
 }
 
 bool IsInnoSetup(Context& ctx, const std::string& appKey) {
@@ -55,8 +58,9 @@ bool IsInnoSetup(Context& ctx, const std::string& appKey) {
 // nothing protects it; true when it was put through an uninstall.
 bool UninstallIfNamed(Context& ctx, const std::string& appKey, const std::string& definition,
                       const std::vector<std::string>& whitelist, StatusSink* status) {
-    const std::string displayName = ReadText(ctx, appKey, "DisplayName");
-    const std::string publisher = ReadText(ctx, appKey, "Publisher");
+    const std::vector<std::string> names = ReadTexts(ctx, appKey, {"DisplayName", "Publisher"});
+    const std::string& displayName = names[0];
+    const std::string& publisher = names[1];
     if (!ContainsNoCase(Trim(displayName), definition) &&
         !ContainsNoCase(Trim(publisher), definition)) {
         return false;
@@ -114,13 +118,11 @@ void VerifyUninstalled(Context& ctx, const std::string& displayName, const std::
                 if (!ListApplications(ctx, uninstallKey, names)) {
                     continue;
                 }
-                for (const std::string& name : names) {
-                    const std::string found =
-                        ReadText(ctx, std::string(uninstallKey) + "\\" + name, "DisplayName");
-                    if (ContainsNoCase(Trim(found), wanted)) {
-                        stillInstalled = true;
-                        break;
-                    }
+                std::vector<std::vector<std::string>> found;
+                (void)ReadSubkeyTextValues(ctx, "HKLM", uninstallKey, names, {"DisplayName"},
+                                           found);
+                for (const std::vector<std::string>& displayName : found) {
+                    stillInstalled = stillInstalled || ContainsNoCase(Trim(displayName[0]), wanted);
                 }
                 if (stillInstalled) {
                     break;

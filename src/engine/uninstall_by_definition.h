@@ -8,13 +8,6 @@ namespace kestrel {
 
 class Context;
 
-// The two Uninstall keys under HKLM, walked in this order: the 64-bit applications' (on 64-bit
-// Windows) and the 32-bit applications'.
-inline constexpr const char* kUninstallKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-inline constexpr const char* kUninstallKey32 =
-    "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
 inline constexpr const char* kUninstalledVerdict = "*Uninstalled:  ";
 inline constexpr const char* kUninstallFailedVerdict = "*Uninstall Failed:  ";
 
@@ -25,7 +18,7 @@ public:
     virtual void SetStatus(const std::string& text) = 0;
 };
 
-// Walks both Uninstall keys (the second after the first is done) and uninstalls every
+// Walks both Uninstall keys (kUninstallKey, then kUninstallKey32 once the first is done) and uninstalls every
 // application whose trimmed display name or publisher contains the definition (ignoring case)
 // and that is not protected: by a whitelist line, or as a Windows update. Each uninstall runs
 // with the browser guard on and ends with a verdict line in the run log. True when at least

@@ -18,19 +18,47 @@ AppRecordFields SplitAppRecord(std::string_view record) {
 }
 
 std::string fMuF(std::string_view s) {
-    std::string out(s);
-    for (const auto& [from, to] : std::initializer_list<std::pair<const char*, const char*>>{
-             {"&", "&amp;"},
-             {"<", "&lt;"},
-             {">", "&gt;"},
-             {"'", "&apos;"},
-             {"\"", "&quot;"},
-             {"\r\n", "<LineBreak/>"},
-             {"{", "("},
-             {"}", ")"},
-             {"?", "_"},
-         }) {
-        out = ReplaceAll(out, from, to);
+    // One pass gives what replacing "&", "<", ">", "'", the double quote, CR LF, "{", "}" and
+    // "?" one after the other gives: no replacement text holds a character a later one replaces.
+    std::string out;
+    out.reserve(s.size() + 16);
+    for (size_t i = 0; i < s.size(); ++i) {
+        switch (s[i]) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '{':
+                out += '(';
+                break;
+            case '}':
+                out += ')';
+                break;
+            case '?':
+                out += '_';
+                break;
+            case '\r':
+                if (i + 1 < s.size() && s[i + 1] == '\n') {
+                    out += "<LineBreak/>";
+                    ++i;
+                } else {
+                    out += '\r';
+                }
+                break;
+            default:
+                out += s[i];
+        }
     }
     return out;
 }

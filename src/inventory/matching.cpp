@@ -24,8 +24,8 @@ bool MatchesDefinition(const std::vector<std::string>& lines, std::string_view d
     return false;
 }
 
-bool MatchesDisabledDefinition(const std::vector<std::string>& lines,
-                               std::string_view displayName, std::string_view publisher) {
+bool MatchesDisabledDefinition(const std::vector<std::string>& lines, std::string_view displayName,
+                               std::string_view publisher) {
     const std::string name = ";" + Trim(displayName);
     const std::string pub = ";" + Trim(publisher);
     for (const std::string& line : lines) {

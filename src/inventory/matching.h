@@ -18,7 +18,7 @@ bool MatchesDefinition(const std::vector<std::string>& lines, std::string_view d
 // ";" & the trimmed display name or ";" & the trimmed publisher, ignoring case, so that X
 // begins the name or the publisher. A disabled line with nothing but blanks after its ";"
 // hides nothing.
-bool MatchesDisabledDefinition(const std::vector<std::string>& lines,
-                               std::string_view displayName, std::string_view publisher);
+bool MatchesDisabledDefinition(const std::vector<std::string>& lines, std::string_view displayName,
+                               std::string_view publisher);
 
 }  // namespace kestrel

@@ -13,9 +13,9 @@ namespace kestrel {
 std::string EncodeAscii85(std::string_view bytes, bool delimiters);
 
 // The bytes an Ascii85 text describes. Blanks and control characters are ignored; a leading
-// "<~" is skipped, while a leading "<" followed by anything else is the digit 27. Nothing when the text does not decode: a "z" inside a group, a character
-// above "u" other than "z" and "~", a "~" not followed by ">", no "~>" at all, or a group
-// whose value does not fit 32 bits.
+// "<~" is skipped, while a leading "<" followed by anything else is the digit 27. Nothing when the
+// text does not decode: a "z" inside a group, a character above "u" other than "z" and "~", a "~"
+// not followed by ">", no "~>" at all, or a group whose value does not fit 32 bits.
 std::optional<std::string> DecodeAscii85Bytes(std::string_view text);
 
 // DecodeAscii85Bytes, with "" for a text that does not decode.

@@ -18,8 +18,8 @@ public:
                                const std::string& file, std::string& text) = 0;
 
     // GetPrivateProfileIntA.
-    virtual int32_t GetInt(const std::string& section, const std::string& key,
-                           int32_t defaultValue, const std::string& file) = 0;
+    virtual int32_t GetInt(const std::string& section, const std::string& key, int32_t defaultValue,
+                           const std::string& file) = 0;
 
     // WritePrivateProfileStringA; no value deletes the key. True on success.
     virtual bool WriteString(const std::string& section, const std::string& key,

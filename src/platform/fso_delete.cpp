@@ -7,8 +7,8 @@
 
 #include "platform/file_owner.h"
 #include "platform/key_permissions.h"
-#include "platform/process_launch.h"
 #include "platform/path_forms.h"
+#include "platform/process_launch.h"
 
 namespace kestrel {
 namespace {

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "os/registry.h"
 
@@ -63,6 +64,23 @@ ViewedPath ApplyRegistryViewRule(Context& ctx, const std::string& keyPath);
 [[nodiscard]] int32_t fReadValue(Context& ctx, const std::string& topKey,
                                  const std::string& keyPath, const std::string& valueName,
                                  const std::string& typeLetter, bool defaultValue, bool& value);
+
+// Several "S" values of one key, read with one opening of it: values[i] is the text fReadValue
+// gives for names[i] with an empty default ("" when missing or unreadable). The answer is the
+// error of opening the key (99 for an invalid top key), otherwise 0.
+[[nodiscard]] int32_t ReadTextValues(Context& ctx, const std::string& topKey,
+                                     const std::string& keyPath,
+                                     const std::vector<std::string>& names,
+                                     std::vector<std::string>& values);
+
+// The same for several subkeys of one key (an empty name is the key itself), opening that key
+// once: values[k][i] is the text of names[i] in subkeys[k]; a subkey that cannot be opened
+// gives empty texts. The answer is the error of opening the key, otherwise 0.
+[[nodiscard]] int32_t ReadSubkeyTextValues(Context& ctx, const std::string& topKey,
+                                           const std::string& keyPath,
+                                           const std::vector<std::string>& subkeys,
+                                           const std::vector<std::string>& names,
+                                           std::vector<std::vector<std::string>>& values);
 
 // Writes one value by type letter ("S" REG_SZ, "E" REG_EXPAND_SZ, "M" appends one entry to a
 // REG_MULTI_SZ, "D" REG_DWORD, "B" and others write nothing), creating the key. The literal

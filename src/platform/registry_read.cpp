@@ -94,6 +94,17 @@ int32_t LittleEndian32(const std::string& bytes) {
     return static_cast<int32_t>(v);
 }
 
+// The value's bytes, asked with a buffer that fits most values at once.
+uint32_t QueryWithBuffer(os::Registry& reg, os::RegKey key, const std::string& name,
+                         std::string& data, uint32_t& size) {
+    size = 512;
+    uint32_t rc = reg.QueryValue(key, name, nullptr, &data, size);
+    if (rc == kMoreData && size <= kLargestValue) {
+        rc = reg.QueryValue(key, name, nullptr, &data, size);
+    }
+    return rc;
+}
+
 // fReadValue into a variable of the caller's type.
 template <class T>
 int32_t ReadConverted(Context& ctx, const std::string& topKey, const std::string& keyPath,
@@ -178,6 +189,78 @@ int32_t fReadValue(Context& ctx, const std::string& topKey, const std::string& k
         logError(ExceptionError(e));
         return result;
     }
+}
+
+namespace {
+
+// Reads the named values of an open key as texts into values.
+void ReadOpenKeyTexts(Context& ctx, os::RegKey key, const std::string& shownKey,
+                      const std::vector<std::string>& names, std::vector<std::string>& values) {
+    values.assign(names.size(), std::string());
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::string data;
+        uint32_t size = 0;
+        const uint32_t read = QueryWithBuffer(ctx.os.registry, key, names[i], data, size);
+        if (read == 0) {
+            values[i] = TextOf(data);
+        } else if (read == kMoreData) {
+            ctx.debug.Error(
+                "modRegistry\\fReadValue - VB ERROR: ", {7, "Out of memory"},
+                {"\t- Passed Key: " + shownKey, "\t- Passed Value: " + names[i],
+                 "\t- Returned Value: ", "\t- lResult (0 is successful): " + ToText(read)});
+        }
+    }
+}
+
+}  // namespace
+
+int32_t ReadTextValues(Context& ctx, const std::string& topKey, const std::string& keyPath,
+                       const std::vector<std::string>& names, std::vector<std::string>& values) {
+    std::vector<std::vector<std::string>> all;
+    const int32_t result = ReadSubkeyTextValues(ctx, topKey, keyPath, {""}, names, all);
+    values = all.empty() ? std::vector<std::string>(names.size()) : all[0];
+    return result;
+}
+
+int32_t ReadSubkeyTextValues(Context& ctx, const std::string& topKey, const std::string& keyPath,
+                             const std::vector<std::string>& subkeys,
+                             const std::vector<std::string>& names,
+                             std::vector<std::vector<std::string>>& values) {
+    values.assign(subkeys.size(), std::vector<std::string>(names.size()));
+    const os::RegKey top = fTopKey(ctx, topKey);
+    if (top == 0) {
+        return 99;
+    }
+    if (top == kIniFileTarget) {
+        for (size_t k = 0; k < subkeys.size(); ++k) {
+            const std::string section = subkeys[k].empty() ? keyPath : keyPath + "\\" + subkeys[k];
+            for (size_t i = 0; i < names.size(); ++i) {
+                (void)fReadValue(ctx, topKey, section, names[i], "S", std::string(), values[k][i]);
+            }
+        }
+        return 0;
+    }
+    const ViewedPath viewed = ApplyRegistryViewRule(ctx, keyPath);
+    os::Registry& reg = ctx.os.registry;
+    OpenedKey parent(reg);
+    const uint32_t rc =
+        reg.OpenKey(top, viewed.keyPath, os::regaccess::kQueryValue, viewed.view, parent.key);
+    if (rc != 0) {
+        return static_cast<int32_t>(rc);
+    }
+    for (size_t k = 0; k < subkeys.size(); ++k) {
+        if (subkeys[k].empty()) {
+            ReadOpenKeyTexts(ctx, parent.key, topKey + "\\" + viewed.keyPath, names, values[k]);
+            continue;
+        }
+        OpenedKey child(reg);
+        if (reg.OpenKey(parent.key, subkeys[k], os::regaccess::kQueryValue, viewed.view,
+                        child.key) == 0) {
+            ReadOpenKeyTexts(ctx, child.key, topKey + "\\" + viewed.keyPath + "\\" + subkeys[k],
+                             names, values[k]);
+        }
+    }
+    return static_cast<int32_t>(parent.Close());
 }
 
 int32_t fReadValue(Context& ctx, const std::string& topKey, const std::string& keyPath,

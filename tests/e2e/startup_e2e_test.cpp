@@ -89,8 +89,8 @@ TEST(StartupE2E, AProgramFolderWithALongPathWorks) {
 
 TEST(StartupE2E, OddCommandLinesEndQuietlyWithoutAWindow) {
     KestrelSandbox k("odd");
-    for (const char* line : {"/", "/u=", "/u=   /u=", "\"unterminated", "////", "/getdefs=",
-                             "/U=\xE9t\xE9 /AUTO"}) {
+    for (const char* line :
+         {"/", "/u=", "/u=   /u=", "\"unterminated", "////", "/getdefs=", "/U=\xE9t\xE9 /AUTO"}) {
         EXPECT_EQ(k.Run(line, 60000), 0) << line;
     }
 }

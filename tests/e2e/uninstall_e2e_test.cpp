@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/kestrel_sandbox.h"
+#include "e2e/registry_seed.h"
 #include "e2e/test_apps.h"
 #include "os/win32/windows_api.h"
 
@@ -88,9 +89,9 @@ TEST(UninstallE2E, AutoRunsTheBlacklistAndTellsTruthfullyWhatItCouldNotRemove) {
     InstallNsis("stuck");
     InstallNsis("toolbar");
     InstallNsis("keeper");
-    const std::string orphan = std::string(kUninstallKey) + "\\Kestrel Test Orphan";
-    SetMachineText(orphan, "DisplayName", "Kestrel Test Orphan");
-    SetMachineText(orphan, "Publisher", "Nobody");
+    UninstallSeed orphan;  // registered, but without an uninstall command
+    orphan.Add(View::k64, "Kestrel Test Orphan",
+               {{"DisplayName", "Kestrel Test Orphan"}, {"Publisher", "Nobody"}});
 
     KestrelSandbox k("auto");
     k.Write("Kestrel.ini", "[Options]\r\nUninstallTimeout=3000\r\n");

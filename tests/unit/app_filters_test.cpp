@@ -10,7 +10,7 @@ TEST(AppFilters, WindowsUpdatesAreRecognisedByTheirNames) {
     EXPECT_TRUE(IsWindowsUpdateName("SECURITY UPDATE"));
     EXPECT_TRUE(IsWindowsUpdateName("Hotfix: Update KB976902"));
     EXPECT_TRUE(IsWindowsUpdateName("update kb"));
-    EXPECT_FALSE(IsWindowsUpdateName(" Security Update"));  // must begin with it
+    EXPECT_FALSE(IsWindowsUpdateName(" Security Update"));     // must begin with it
     EXPECT_TRUE(IsWindowsUpdateName("Security Updater Pro"));  // the first 15 letters decide
     EXPECT_FALSE(IsWindowsUpdateName("Secure Update Tool"));
     EXPECT_FALSE(IsWindowsUpdateName("Update for Windows (KB123)"));

@@ -83,8 +83,8 @@ TEST(SettingsCipher, EveryValueRoundTripsUnderEveryKey) {
     for (const char* key :
          {cipher_keys::kSmtpServer, cipher_keys::kSmtpUserName, cipher_keys::kSmtpPassword,
           cipher_keys::kFromEmail, cipher_keys::kToEmail, cipher_keys::kPasswordUnencryptedMode}) {
-        for (const std::string& plain : {std::string(), all, std::string("a"),
-                                         std::string(key), std::string(33, 'x')}) {
+        for (const std::string& plain :
+             {std::string(), all, std::string("a"), std::string(key), std::string(33, 'x')}) {
             const std::string stored = EncryptString(plain, key);
             EXPECT_TRUE(stored.size() >= 2 && stored.substr(stored.size() - 2) == "~>");
             EXPECT_NE(stored.substr(0, 2), "<~");

@@ -41,11 +41,10 @@ TEST_F(CommandLineTest, SwitchesRunInTheirFixedOrderWhateverTheirPlace) {
 }
 
 TEST_F(CommandLineTest, PackageDownloadsEndTheRunWithTheRestOfTheLine) {
-    EXPECT_EQ(Parse("/getdefs=MyDefs /auto"),
-              (std::vector<Action>{{K::kGetDefs, "MyDefs /auto"}}));
-    EXPECT_EQ(Parse("/update /GETCONFIG=shop.zip /getdefs=x"),
-              (std::vector<Action>{{K::kUpdate, ""},
-                                   {K::kGetConfig, "/update shop.zip /getdefs=x"}}));
+    EXPECT_EQ(Parse("/getdefs=MyDefs /auto"), (std::vector<Action>{{K::kGetDefs, "MyDefs /auto"}}));
+    EXPECT_EQ(
+        Parse("/update /GETCONFIG=shop.zip /getdefs=x"),
+        (std::vector<Action>{{K::kUpdate, ""}, {K::kGetConfig, "/update shop.zip /getdefs=x"}}));
     EXPECT_EQ(Parse("  /getconfig=  cfg  "), (std::vector<Action>{{K::kGetConfig, "cfg"}}));
     EXPECT_EQ(Parse("/getdefs=a/GetDefs=b"), (std::vector<Action>{{K::kGetDefs, "ab"}}));
 }
@@ -53,12 +52,12 @@ TEST_F(CommandLineTest, PackageDownloadsEndTheRunWithTheRestOfTheLine) {
 TEST_F(CommandLineTest, UninstallDefinitionsAreLowerCasedAndKeepTrailingBlanks) {
     EXPECT_EQ(Parse("/U=Ask Toolbar"),
               (std::vector<Action>{{K::kUninstall, "ask toolbar"}, {K::kRemoveOldExe, ""}}));
-    EXPECT_EQ(Parse("/u=one /u=two"), (std::vector<Action>{{K::kUninstall, "one "},
-                                                           {K::kUninstall, "two"},
-                                                           {K::kRemoveOldExe, ""}}));
-    EXPECT_EQ(Parse("/u=one/u=two"), (std::vector<Action>{{K::kUninstall, "one"},
-                                                          {K::kUninstall, "two"},
-                                                          {K::kRemoveOldExe, ""}}));
+    EXPECT_EQ(Parse("/u=one /u=two"),
+              (std::vector<Action>{
+                  {K::kUninstall, "one "}, {K::kUninstall, "two"}, {K::kRemoveOldExe, ""}}));
+    EXPECT_EQ(Parse("/u=one/u=two"),
+              (std::vector<Action>{
+                  {K::kUninstall, "one"}, {K::kUninstall, "two"}, {K::kRemoveOldExe, ""}}));
 }
 
 TEST_F(CommandLineTest, QuotesStayAndEveryUEqualsInsideAPieceGoes) {
@@ -70,21 +69,21 @@ TEST_F(CommandLineTest, QuotesStayAndEveryUEqualsInsideAPieceGoes) {
 
 TEST_F(CommandLineTest, ExactlyWrittenSwitchesAreStrippedBeforeSplitting) {
     // "/auto" still runs (tested before the strip); "/fixbrowsers" is gone for its own test.
-    EXPECT_EQ(Parse("/auto /u=app /fixbrowsers"), (std::vector<Action>{{K::kAutoRun, ""},
-                                                                      {K::kUninstall, "app"},
-                                                                      {K::kRemoveOldExe, ""}}));
+    EXPECT_EQ(
+        Parse("/auto /u=app /fixbrowsers"),
+        (std::vector<Action>{{K::kAutoRun, ""}, {K::kUninstall, "app"}, {K::kRemoveOldExe, ""}}));
     // Capitalised forms survive the case-sensitive strip: "/FixBrowsers" runs, and becomes
     // its own piece of the split, which is not a definition.
-    EXPECT_EQ(Parse("/u=app /FixBrowsers"), (std::vector<Action>{{K::kUninstall, "app "},
-                                                                {K::kFixBrowsers, ""},
-                                                                {K::kRemoveOldExe, ""}}));
-    EXPECT_EQ(Parse("/update /u=Tool"), (std::vector<Action>{{K::kUpdate, ""},
-                                                            {K::kUninstall, "tool"},
-                                                            {K::kRemoveOldExe, ""}}));
+    EXPECT_EQ(Parse("/u=app /FixBrowsers"),
+              (std::vector<Action>{
+                  {K::kUninstall, "app "}, {K::kFixBrowsers, ""}, {K::kRemoveOldExe, ""}}));
+    EXPECT_EQ(
+        Parse("/update /u=Tool"),
+        (std::vector<Action>{{K::kUpdate, ""}, {K::kUninstall, "tool"}, {K::kRemoveOldExe, ""}}));
     // The pieces come from the stripped line, so "/logreport" is still seen afterwards.
-    EXPECT_EQ(Parse("/u=app /logreport"), (std::vector<Action>{{K::kUninstall, "app "},
-                                                              {K::kLogReport, ""},
-                                                              {K::kRemoveOldExe, ""}}));
+    EXPECT_EQ(Parse("/u=app /logreport"),
+              (std::vector<Action>{
+                  {K::kUninstall, "app "}, {K::kLogReport, ""}, {K::kRemoveOldExe, ""}}));
 }
 
 TEST_F(CommandLineTest, BlankDefinitionsAreNotPassedOn) {

@@ -25,9 +25,9 @@ std::vector<std::string> KillFileLines(const std::string& path, bool result) {
 
 // What taking the file over logs (no subinacl.exe on the machine: only the owner change).
 std::vector<std::string> WithOwnership(const std::string& path, std::vector<std::string> rest) {
-    std::vector<std::string> lines = {"\tSetOwnerFS\\ChangeOwnerOfFile:", "\t\t- Passed: " + path,
-                                      "\t\t- Optional Parm OwnerAccountName=",
-                                      "\tOwner of " + path + " changed to tech"};
+    std::vector<std::string> lines = {
+        "\tSetOwnerFS\\ChangeOwnerOfFile:", "\t\t- Passed: " + path,
+        "\t\t- Optional Parm OwnerAccountName=", "\tOwner of " + path + " changed to tech"};
     lines.insert(lines.end(), rest.begin(), rest.end());
     return lines;
 }

@@ -147,7 +147,9 @@ TEST(Markup, EscapesInTheirOrder) {
     EXPECT_EQ(fMuF("A & B <c> 'd' \"e\"\r\n{f}?"),
               "A &amp; B &lt;c&gt; &apos;d&apos; &quot;e&quot;<LineBreak/>(f)_");
     EXPECT_EQ(fMuF("&lt;"), "&amp;lt;");
-    EXPECT_EQ(fMuF("line\nonly LF"), "line\nonly LF");
+    EXPECT_EQ(fMuF("line\nonly LF\r"), "line\nonly LF\r");
+    EXPECT_EQ(fMuF("\r\r\n\n"), "\r<LineBreak/>\n");
+    EXPECT_EQ(fMuF("{?}&amp;<LineBreak/>"), "(_)&amp;amp;&lt;LineBreak/&gt;");
 }
 
 TEST(Markup, EntryHasTheThreeRowsWithEscapedValues) {
@@ -167,9 +169,12 @@ TEST(Markup, EntryHasTheThreeRowsWithEscapedValues) {
 }
 
 TEST(Placement, RecordsGoToTheirListsAndMatchingOnesAreChecked) {
-    std::vector<std::string> records = {"zeta|k1|u1|p", "Ask Toolbar|{A}|msiexec /x{A}|APN",
-                                        "Babylon|k3||Babylon Ltd", "Alpha|k4|u4|Vendor",
-                                        "Alpha|k0|u0|Vendor", "Zeta|k5|u5|"};
+    std::vector<std::string> records = {"zeta|k1|u1|p",
+                                        "Ask Toolbar|{A}|msiexec /x{A}|APN",
+                                        "Babylon|k3||Babylon Ltd",
+                                        "Alpha|k4|u4|Vendor",
+                                        "Alpha|k0|u0|Vendor",
+                                        "Zeta|k5|u5|"};
     SortCollection(records, true);
     EXPECT_EQ(records.front(), "Alpha|k0|u0|Vendor");
     EXPECT_EQ(records.back(), "zeta|k1|u1|p");  // small letters sort after every capital
@@ -211,10 +216,10 @@ TEST(Placement, RecordsWithBarsOrFewFieldsStillPlace) {
 
 TEST(Report, TextIsByteExact) {
     AppLists lists;
-    EXPECT_EQ(ReportText(lists),
-              "Installed Apps Not Matching Definitions:  \r\n" + std::string(40, '-') +
-                  "\r\n\r\n\r\nInstalled Apps Matching Blacklist:  \r\n" +
-                  std::string(40, '-') + "\r\n");
+    EXPECT_EQ(ReportText(lists), "Installed Apps Not Matching Definitions:  \r\n" +
+                                     std::string(40, '-') +
+                                     "\r\n\r\n\r\nInstalled Apps Matching Blacklist:  \r\n" +
+                                     std::string(40, '-') + "\r\n");
     AddAppToList(lists, "7-Zip|7z|u|p", false);
     AddAppToList(lists, "Firefox|ff|u|p", false);
     AddAppToList(lists, "|empty name|u|p", false);

@@ -30,8 +30,9 @@ TEST_F(SettingsTest, ValuesOfAnyLengthAreReadWhole) {
 }
 
 TEST_F(SettingsTest, MalformedLinesDoNotHideTheRest) {
-    m.files.AddFile(ini, "garbage without equals\r\n[Options\r\n[Options]\r\n=no key\r\n"
-                         "LogFile=1\r\n");
+    m.files.AddFile(ini,
+                    "garbage without equals\r\n[Options\r\n[Options]\r\n=no key\r\n"
+                    "LogFile=1\r\n");
     EXPECT_EQ(ReadIniSection(m.ctx, ini, "Options", "LogFile"), "1");
 }
 

@@ -55,8 +55,12 @@ TEST(StripHelpers, TrailingAndPreceedingCharacters) {
 TEST(Strings, CaseRulesCoverWindows1252Letters) {
     // Texts are Windows-1252 bytes: \xC4 is an upper-case A with diaeresis, \xE4 its small
     // form; \xDF (sharp s) has no capital and stays.
-    EXPECT_EQ(LCase("\xC4\xD6\xDC Stra\xDF" "e \xC9" "COLE \x8A"),
-              "\xE4\xF6\xFC stra\xDF" "e \xE9" "cole \x9A");
+    EXPECT_EQ(LCase("\xC4\xD6\xDC Stra\xDF"
+                    "e \xC9"
+                    "COLE \x8A"),
+              "\xE4\xF6\xFC stra\xDF"
+              "e \xE9"
+              "cole \x9A");
     EXPECT_EQ(UCase("\xE4\xF6\xFC\xFF"), "\xC4\xD6\xDC\x9F");
     EXPECT_EQ(LCase("\xD7"), "\xD7");
     EXPECT_TRUE(ContainsNoCase("Security Update for Windows", "UPDATE FOR"));

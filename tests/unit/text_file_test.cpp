@@ -73,8 +73,8 @@ TEST_F(TextFileTest, NoDuplicatesOnAMissingFileCreatesIt) {
 
 TEST_F(TextFileTest, AnUnmakeableFolderFailsWithTwoDebugLines) {
     EXPECT_FALSE(SaveTextToFile(m.ctx, "Q:\\nowhere\\file.txt", "x", true, false));
-    EXPECT_TRUE(m.debugOut.Saw(
-        "\tSaveTextToFile - Directory does not exist / Cannot create directory:  "));
+    EXPECT_TRUE(
+        m.debugOut.Saw("\tSaveTextToFile - Directory does not exist / Cannot create directory:  "));
     EXPECT_TRUE(m.debugOut.Saw("\t\tQ:\\nowhere"));
     size_t lines = m.debugOut.lines.size();
     EXPECT_FALSE(AppendDebugLine(m.ctx, "Q:\\nowhere\\file.txt", "x", false, false));

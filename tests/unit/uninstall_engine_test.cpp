@@ -6,6 +6,7 @@
 #include "engine/browser_guard.h"
 #include "engine/run_uninstall.h"
 #include "engine/uninstall_by_definition.h"
+#include "inventory/inventory_scan.h"
 #include "support/fake_machine.h"
 #include "support/idle_command_shell.h"
 

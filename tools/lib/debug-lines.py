@@ -4,7 +4,8 @@ output passes through unchanged."""
 import re
 import sys
 
-TRACE = re.compile(r'^[0-9a-f]+:warn:debugstr:OutputDebugStringA "(.*)"$')
+# Wine's trace cuts long strings, ending them in "..." after the closing quote.
+TRACE = re.compile(r'^[0-9a-f]+:warn:debugstr:OutputDebugStringA "(.*)"(\.\.\.)?$')
 
 for raw in sys.stdin.buffer:
     line = raw.decode('latin-1').rstrip('\n')
@@ -14,4 +15,4 @@ for raw in sys.stdin.buffer:
             print(line)
         continue
     text = m.group(1).encode('latin-1').decode('unicode_escape')
-    print('[debug]' + text.expandtabs(4))
+    print('[debug]' + text.expandtabs(4) + (' [...]' if m.group(2) else ''))

@@ -258,8 +258,7 @@ uint32_t FakeFileSystem::ReadAll(const std::string& path, std::string& bytes) {
     return 0;
 }
 
-uint32_t FakeFileSystem::Write(const std::string& path, const std::string& bytes,
-                               WriteMode mode) {
+uint32_t FakeFileSystem::Write(const std::string& path, const std::string& bytes, WriteMode mode) {
     std::string display;
     std::optional<std::string> key = Key(path, &display, true);
     if (!key) {
@@ -451,8 +450,8 @@ uint32_t FakeFileSystem::List(const std::string& pattern, std::vector<DirEntry>&
     }
     // Keys are sorted, so everything below the folder follows its own key with a "\\".
     const std::string below = *folder + "\\";
-    for (auto it = m_nodes.lower_bound(below);
-         it != m_nodes.end() && StartsWith(it->first, below); ++it) {
+    for (auto it = m_nodes.lower_bound(below); it != m_nodes.end() && StartsWith(it->first, below);
+         ++it) {
         const auto& [k, node] = *it;
         if (k.find('\\', below.size()) != std::string::npos) {
             continue;

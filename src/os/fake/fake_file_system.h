@@ -19,7 +19,7 @@ public:
     FakeFileSystem();
 
     // Set-up and inspection for tests.
-    void AddDrive(const std::string& root);  // "C:" or "\\server\share"
+    void AddDrive(const std::string& root);   // "C:" or "\\server\share"
     void AddFolder(const std::string& path);  // with all missing parents
     void AddFile(const std::string& path, const std::string& content = {},
                  uint32_t attributes = attr::kArchive);  // parents made as needed

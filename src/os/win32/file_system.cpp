@@ -20,8 +20,8 @@ int64_t Ticks(const FILETIME& ft) {
 }
 
 bool IsAbsolute(const std::wstring& w) {
-    return w.size() >= 3 && ((w[1] == L':' && (w[2] == L'\\' || w[2] == L'/')) ||
-                             (w[0] == L'\\' && w[1] == L'\\'));
+    return w.size() >= 3 &&
+           ((w[1] == L':' && (w[2] == L'\\' || w[2] == L'/')) || (w[0] == L'\\' && w[1] == L'\\'));
 }
 
 uint32_t CreateTree(const std::string& path) {
@@ -114,8 +114,8 @@ public:
 
     uint32_t ReadAll(const std::string& path, std::string& bytes) override {
         UniqueHandle h(CreateFileW(LongForm(path).c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!h.Valid()) {
             return GetLastError();
         }
@@ -145,8 +145,8 @@ public:
 
     uint32_t Write(const std::string& path, const std::string& bytes, WriteMode mode) override {
         DWORD disposition = mode == WriteMode::kCreateNew ? CREATE_NEW : OPEN_ALWAYS;
-        UniqueHandle h(CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                   nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueHandle h(CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                   disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!h.Valid()) {
             return GetLastError();
         }

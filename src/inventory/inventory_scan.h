@@ -1,0 +1,33 @@
+#pragma once
+// The scan of the applications registered as installed, in both registry views.
+
+#include <string>
+#include <vector>
+
+#include "inventory/app_list.h"
+
+namespace kestrel {
+
+class Context;
+
+// The two Uninstall keys under "HKLM", in the order they are read; the registry layer's view
+// rule sends the second to the 32-bit view.
+inline constexpr const char* kUninstallKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+inline constexpr const char* kUninstallKey32 =
+    "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// The records (DisplayName|SubkeyName|UninstallCommand|Publisher) of every application that
+// is neither a component (ParentDisplayName), nor nameless, nor a Windows update, nor protected
+// by the whitelist, unsorted. When the first key cannot be listed the second is not read.
+std::vector<std::string> ScanInstalledApps(Context& ctx, const std::vector<std::string>& whitelist);
+
+// The lines of a list file when it exists; none otherwise.
+std::vector<std::string> ReadListLines(Context& ctx, const std::string& file);
+
+// The whole scan as the main window does it: reads the blacklist and the whitelist, scans,
+// sorts, places every record into the lists and checks every "Matching Blacklist" entry. The
+// lists are not cleared first.
+void EnumerateInstalledApps(Context& ctx, AppLists& lists);
+
+}  // namespace kestrel
