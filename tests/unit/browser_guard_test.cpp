@@ -59,9 +59,18 @@ TEST_F(BrowserGuard, OnItNamesTheMissingDebuggerForEachBrowserInOrder) {
         EXPECT_EQ(Text(browser, "Debugger"), "IFEO_Silent_Dummy.exe") << browser;
         EXPECT_EQ(m.registry.GetValue(Key(browser), "Debugger")->type, os::regtype::kSz);
     }
+    m.debugOut.lines.clear();
     RemoveBrowserGuard(m.ctx);
     EXPECT_TRUE(m.registry.SubkeyNames(kIfeo).empty());
     EXPECT_TRUE(m.registry.KeyExists(kIfeo));
+    Lines deleted;  // each deletion's report names the key after "fDeleteKey: "
+    const auto& lines = m.debugOut.lines;
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        if (lines[i] == "\tmodRegistry\\fDeleteKey: ") {
+            deleted.push_back(lines[i + 1].substr(lines[i + 1].rfind('\\') + 1));
+        }
+    }
+    EXPECT_EQ(deleted, kBrowsers);
 
     // Off again when it is off already: nothing to delete and no deletion attempted.
     m.debugOut.lines.clear();
