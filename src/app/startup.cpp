@@ -96,6 +96,7 @@ void RemoveOldProgramCopy(Context& ctx) {
 
 int Main(Context& ctx, ProgramActions& actions) {
     PrepareProgram(ctx);
+    Step([&] { actions.RecoverInterruptedRun(); });
     std::vector<Action> plan;
     Step([&] { plan = ParseCommandLine(CommandArgumentsOf(ctx.os.env.CommandLine()), ctx.debug); });
     for (const Action& action : plan) {

@@ -6,6 +6,7 @@
 #include "os/debug_output.h"
 #include "os/environment.h"
 #include "os/file_system.h"
+#include "os/process_query.h"
 #include "os/processes.h"
 #include "os/profile_strings.h"
 #include "os/registry.h"
@@ -32,6 +33,7 @@ struct Ports {
     Registry& registry;
     Security& security;
     Processes& processes;
+    ProcessQuery& processQuery;
 };
 
 }  // namespace kestrel::os

@@ -17,6 +17,7 @@ namespace processaccess {
 inline constexpr uint32_t kTerminate = 0x0001;
 inline constexpr uint32_t kQueryInformation = 0x0400;
 inline constexpr uint32_t kSynchronize = 0x100000;
+inline constexpr uint32_t kAllAccess = 0x1F0FFF;  // PROCESS_ALL_ACCESS as older Windows defines it
 }  // namespace processaccess
 
 struct StartedProcess {
@@ -74,6 +75,16 @@ public:
     // ShellExecuteA(no window, default verb, file, no parameters, no folder, showCommand);
     // 0 when the shell accepted it, else the shell's error.
     [[nodiscard]] virtual uint32_t ShellOpen(const std::string& file, int32_t showCommand) = 0;
+
+    // TerminateProcess(process, exitCode); the handle needs terminate rights (a handle from
+    // Open with processaccess::kTerminate, or one from Start). A process that has already
+    // ended answers 0.
+    [[nodiscard]] virtual uint32_t Terminate(ProcessHandle process, uint32_t exitCode) = 0;
+    // GetCurrentProcessId.
+    virtual uint32_t CurrentId() = 0;
+    // FindWindowA(no class, title), then GetWindowThreadProcessId: the process that owns the
+    // top-level window with this title. 1400 (invalid window) when there is none.
+    [[nodiscard]] virtual uint32_t WindowProcess(const std::string& title, uint32_t& pid) = 0;
 };
 
 }  // namespace kestrel::os

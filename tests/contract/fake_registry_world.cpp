@@ -1,5 +1,6 @@
 #include "app/strings.h"
 #include "contract/registry_world.h"
+#include "os/fake/fake_process_query.h"
 #include "os/fake/fake_processes.h"
 #include "os/fake/fake_registry.h"
 #include "os/fake/fake_security.h"
@@ -54,11 +55,15 @@ public:
     std::string MissingProgram() override { return "C:\\nowhere\\missing.exe /x"; }
     uint32_t OwnPid() override { return m_processes.ownPid; }
     uint32_t Now() override { return m_clock.milliseconds; }
+    os::ProcessQuery& Query() override { return m_query; }
+    std::string ChildName() override { return "child.exe"; }
+    std::string CurrentUser() override { return m_processes.startedOwner; }
 
 private:
     using Program = os::fake::FakeProcesses::Program;
     os::fake::FakeClock m_clock;
     os::fake::FakeProcesses m_processes{m_clock};
+    os::fake::FakeProcessQuery m_query{m_processes};
 };
 
 }  // namespace

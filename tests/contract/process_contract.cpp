@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/strings.h"
 #include "contract/registry_world.h"
 
 namespace kestrel::testing {
@@ -92,6 +93,60 @@ TEST_P(ProcessContract, AGroupCountsWhatTheProgramStartsUntilAllHaveEnded) {
     EXPECT_EQ(ps.Wait({p.group}, kPatience), WaitOutcome::kSignalled);
     ASSERT_EQ(ps.ActiveCount(p.group, count), 0u);
     EXPECT_EQ(count, 0u);
+    CloseAll(W(), p);
+}
+
+TEST_P(ProcessContract, AProcessOpenedForTerminationEndsWithTheCodeGiven) {
+    auto& ps = W().Processes();
+    os::StartedProcess p = Start(W(), "sleep:20000");
+    os::ProcessHandle opened = 0;
+    ASSERT_EQ(ps.Open(p.pid, os::processaccess::kTerminate, opened), 0u);
+    EXPECT_EQ(ps.Terminate(opened, 3), 0u);
+    EXPECT_EQ(ps.Wait({p.process}, kPatience), WaitOutcome::kSignalled);
+    uint32_t code = 0;
+    ASSERT_EQ(ps.ExitCode(p.process, code), 0u);
+    EXPECT_EQ(code, 3u);
+    EXPECT_EQ(ps.Terminate(opened, 4), 0u);  // already ended
+    ps.Close(opened);
+    CloseAll(W(), p);
+    EXPECT_EQ(ps.CurrentId(), W().OwnPid());
+}
+
+TEST_P(ProcessContract, NoWindowHasATitleNoProgramGives) {
+    uint32_t pid = 0;
+    EXPECT_NE(W().Processes().WindowProcess("Kestrel test: no window has this title", pid), 0u);
+}
+
+TEST_P(ProcessContract, WmiListsProcessesByNameWithTheirOwners) {
+    auto& ps = W().Processes();
+    auto& wmi = W().Query();
+    os::StartedProcess p = Start(W(), "sleep:20000");
+    std::vector<os::QueriedProcess> listed;
+    ASSERT_EQ(wmi.List(listed), 0u);
+    auto child = std::find_if(listed.begin(), listed.end(),
+                              [&](const os::QueriedProcess& q) { return q.pid == p.pid; });
+    ASSERT_NE(child, listed.end());
+    EXPECT_TRUE(EqualsNoCase(child->name, W().ChildName())) << child->name;
+    EXPECT_TRUE(std::any_of(listed.begin(), listed.end(),
+                            [&](const os::QueriedProcess& q) { return q.pid == W().OwnPid(); }));
+
+    std::string user;
+    ASSERT_EQ(wmi.GetOwner(p.pid, user), 0u);
+    EXPECT_TRUE(EqualsNoCase(user, W().CurrentUser())) << user;
+    std::string none = "untouched";
+    EXPECT_NE(wmi.GetOwner(0x7FFFFFF0, none), 0u);
+    EXPECT_EQ(none, "untouched");
+
+    if (W().WmiTerminateMissing()) {
+        EXPECT_NE(wmi.Terminate(p.pid), 0u);
+        os::ProcessHandle opened = 0;
+        ASSERT_EQ(ps.Open(p.pid, os::processaccess::kTerminate, opened), 0u);
+        EXPECT_EQ(ps.Terminate(opened, 0), 0u);
+        ps.Close(opened);
+    } else {
+        EXPECT_EQ(wmi.Terminate(p.pid), 0u);
+    }
+    EXPECT_EQ(ps.Wait({p.process}, kPatience), WaitOutcome::kSignalled);
     CloseAll(W(), p);
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "os/process_query.h"
 #include "os/processes.h"
 #include "os/registry.h"
 #include "os/security.h"
@@ -44,6 +45,15 @@ public:
     virtual uint32_t OwnPid() = 0;
     // Milliseconds that pass in this world (the fake's clock, the real one).
     virtual uint32_t Now() = 0;
+
+    virtual os::ProcessQuery& Query() = 0;
+    // The program file name the children run under.
+    virtual std::string ChildName() = 0;
+    // The account this program runs as.
+    virtual std::string CurrentUser() = 0;
+    // Wine does not implement Win32_Process.Terminate (WBEM_E_INVALID_METHOD); Windows and the
+    // fake end the process.
+    virtual bool WmiTerminateMissing() const { return false; }
 };
 
 template <class World>

@@ -6,6 +6,7 @@
 #include "os/fake/fake_basics.h"
 #include "os/fake/fake_environment.h"
 #include "os/fake/fake_file_system.h"
+#include "os/fake/fake_process_query.h"
 #include "os/fake/fake_processes.h"
 #include "os/fake/fake_profile_strings.h"
 #include "os/fake/fake_registry.h"
@@ -34,6 +35,7 @@ public:
     os::fake::FakeRegistry registry;
     os::fake::FakeSecurity security{registry};
     os::fake::FakeProcesses processes{clock};
+    os::fake::FakeProcessQuery processQuery{processes};
     Context ctx;
 
     // Every debug line, each followed by "\n".

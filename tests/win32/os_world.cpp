@@ -1,6 +1,7 @@
 // The real registry, security and process ports under Wine, with keys of their own.
 #include <atomic>
 
+#include "app/strip.h"
 #include "contract/registry_world.h"
 #include "os/win32/win32_ports.h"
 #include "os/win32/windows_api.h"
@@ -10,6 +11,12 @@
 
 namespace kestrel::testing {
 namespace {
+
+std::string CurrentAccount() {
+    char name[256] = {};
+    DWORD n = sizeof(name);
+    return GetUserNameA(name, &n) ? std::string(name) : std::string();
+}
 
 class Win32RegistryWorld : public RegistryWorld {
 public:
@@ -21,11 +28,7 @@ public:
     os::Security& Security() override { return *m_security; }
     std::string UserKey() override { return m_keys.user; }
     std::string MachineKey() override { return m_keys.machine; }
-    std::string CurrentUser() override {
-        char name[256] = {};
-        DWORD n = sizeof(name);
-        return GetUserNameA(name, &n) ? std::string(name) : std::string();
-    }
+    std::string CurrentUser() override { return CurrentAccount(); }
     bool DeletesIgnoreDenyEntries() const override { return RunningUnderWine(); }
     bool AddsMissingNul() const override { return RunningUnderWine(); }
 
@@ -37,7 +40,8 @@ private:
 
 class Win32ProcessWorld : public ProcessWorld {
 public:
-    Win32ProcessWorld() : m_processes(os::win32::MakeProcesses()) {}
+    Win32ProcessWorld()
+        : m_processes(os::win32::MakeProcesses()), m_query(os::win32::MakeProcessQuery()) {}
     os::Processes& Processes() override { return *m_processes; }
     std::string Child(const std::string& steps) override { return ChildCommandLine(steps); }
     std::string MissingProgram() override {
@@ -45,9 +49,14 @@ public:
     }
     uint32_t OwnPid() override { return GetCurrentProcessId(); }
     uint32_t Now() override { return GetTickCount(); }
+    os::ProcessQuery& Query() override { return *m_query; }
+    std::string ChildName() override { return StripPath(TestProgramPath()); }
+    std::string CurrentUser() override { return CurrentAccount(); }
+    bool WmiTerminateMissing() const override { return RunningUnderWine(); }
 
 private:
     std::unique_ptr<os::Processes> m_processes;
+    std::unique_ptr<os::ProcessQuery> m_query;
 };
 
 void DeleteTree(HKEY root, const std::string& path, REGSAM view) {

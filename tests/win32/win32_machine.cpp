@@ -17,13 +17,14 @@ struct Win32Machine::Ports {
     std::unique_ptr<os::Registry> registry = os::win32::MakeRegistry();
     std::unique_ptr<os::Security> security = os::win32::MakeSecurity();
     std::unique_ptr<os::Processes> processes = os::win32::MakeProcesses();
+    std::unique_ptr<os::ProcessQuery> processQuery = os::win32::MakeProcessQuery();
 };
 
 Win32Machine::Win32Machine() : m_ports(std::make_unique<Ports>()) {
     Ports& p = *m_ports;
-    m_ctx = std::make_unique<Context>(os::Ports{*p.env, *p.files, *p.ini, debugOut, *p.clock,
-                                                *p.wow64, *p.volumes, *p.shell, *p.system, prompts,
-                                                *p.registry, *p.security, *p.processes});
+    m_ctx = std::make_unique<Context>(
+        os::Ports{*p.env, *p.files, *p.ini, debugOut, *p.clock, *p.wow64, *p.volumes, *p.shell,
+                  *p.system, prompts, *p.registry, *p.security, *p.processes, *p.processQuery});
     m_ctx->redirection.SetAllowed(true);
     m_ctx->systemDrive = p.env->WindowsDirectory().substr(0, 2);
 }

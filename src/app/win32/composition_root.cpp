@@ -1,7 +1,7 @@
 #include "app/win32/composition_root.h"
 
-#include "app/command_runner.h"
 #include "app/context.h"
+#include "app/engine_runner.h"
 #include "app/startup.h"
 #include "os/win32/win32_ports.h"
 
@@ -21,9 +21,10 @@ int RunKestrel() {
     auto registry = os::win32::MakeRegistry();
     auto security = os::win32::MakeSecurity();
     auto processes = os::win32::MakeProcesses();
+    auto processQuery = os::win32::MakeProcessQuery();
     Context ctx(os::Ports{*env, *files, *ini, *debugOut, *clock, *wow64, *volumes, *shell, *system,
-                          *prompts, *registry, *security, *processes});
-    CommandRunner runner(ctx);
+                          *prompts, *registry, *security, *processes, *processQuery});
+    EngineRunner runner(ctx);
     return Main(ctx, runner);
 }
 

@@ -1,6 +1,7 @@
 #include "os/fake/fake_processes.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "app/strings.h"
 
@@ -8,7 +9,9 @@ namespace kestrel::os::fake {
 namespace {
 
 constexpr uint32_t kFileNotFound = 2;
+constexpr uint32_t kAccessDenied = 5;
 constexpr uint32_t kInvalidHandle = 6;
+constexpr uint32_t kInvalidWindowHandle = 1400;
 constexpr uint32_t kInvalidParameter = 87;
 
 std::string FileName(const std::string& path) {
@@ -103,6 +106,7 @@ uint32_t FakeProcesses::Spawn(const std::string& commandLine, uint16_t showWindo
     proc.end = Now() + behaviour->runMs;
     proc.exitCode = behaviour->exitCode;
     proc.onExit = behaviour->onExit;
+    proc.owner = startedOwner;
     m_procs[pid] = proc;
     if (behaviour->onStart) {
         behaviour->onStart();
@@ -141,12 +145,78 @@ bool FakeProcesses::Running(uint32_t pid) {
     return it != m_procs.end() && !it->second.ended;
 }
 
-uint32_t FakeProcesses::Open(uint32_t pid, uint32_t, ProcessHandle& out) {
+uint32_t FakeProcesses::Open(uint32_t pid, uint32_t access, ProcessHandle& out) {
     if (!Running(pid)) {
         return kInvalidParameter;
     }
-    out = NewHandle({false, pid});
+    if ((access & processaccess::kTerminate) != 0 && m_procs.at(pid).protectedProcess) {
+        return kAccessDenied;
+    }
+    out = NewHandle({false, pid, access});
     return 0;
+}
+
+uint32_t FakeProcesses::AddRunning(const std::string& exeFile, const std::string& owner,
+                                   bool protectedProcess) {
+    Settle();
+    const uint32_t pid = m_nextPid;
+    m_nextPid += 4;
+    Proc proc;
+    proc.exeFile = exeFile;
+    proc.parentPid = 1;
+    proc.end = UINT64_MAX;
+    proc.owner = owner;
+    proc.protectedProcess = protectedProcess;
+    m_procs[pid] = proc;
+    return pid;
+}
+
+std::optional<std::string> FakeProcesses::Owner(uint32_t pid) {
+    if (!Running(pid)) {
+        return std::nullopt;
+    }
+    return m_procs.at(pid).owner;
+}
+
+uint32_t FakeProcesses::Kill(uint32_t pid, uint32_t exitCode) {
+    Settle();
+    auto it = m_procs.find(pid);
+    if (it == m_procs.end()) {
+        return kInvalidParameter;
+    }
+    Proc& proc = it->second;
+    if (proc.ended) {
+        return 0;
+    }
+    if (proc.protectedProcess) {
+        return kAccessDenied;
+    }
+    proc.ended = true;
+    proc.exitCode = exitCode;
+    proc.onExit = nullptr;
+    terminated.push_back(pid);
+    return 0;
+}
+
+uint32_t FakeProcesses::Terminate(ProcessHandle process, uint32_t exitCode) {
+    auto it = m_handles.find(process);
+    if (it == m_handles.end() || it->second.isGroup) {
+        return kInvalidHandle;
+    }
+    if ((it->second.access & processaccess::kTerminate) == 0) {
+        return kAccessDenied;
+    }
+    return Kill(it->second.id, exitCode);
+}
+
+uint32_t FakeProcesses::WindowProcess(const std::string& title, uint32_t& pid) {
+    for (const auto& [shown, owner] : windows) {
+        if (EqualsNoCase(shown, title) && Running(owner)) {
+            pid = owner;
+            return 0;
+        }
+    }
+    return kInvalidWindowHandle;
 }
 
 uint32_t FakeProcesses::ExitCode(ProcessHandle process, uint32_t& code) {

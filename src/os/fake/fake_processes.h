@@ -57,6 +57,23 @@ public:
     std::vector<std::string> shellOpened;
     uint32_t shellOpenError = 0;
 
+    // A process that runs until it is ended: a browser, another program's process. An empty
+    // owner cannot be read (as WMI fails for some system processes); a protected process
+    // refuses to be opened for termination (5).
+    uint32_t AddRunning(const std::string& exeFile, const std::string& owner = "tech",
+                        bool protectedProcess = false);
+    // The owner of the processes this program starts.
+    std::string startedOwner = "tech";
+    // The owner of a running process ("" when it cannot be read); nothing for no such process.
+    std::optional<std::string> Owner(uint32_t pid);
+    // Ends a running process at once with the exit code, without the work its end would have
+    // done. 87 for no such process, 5 for a protected one; 0 for one that has already ended.
+    uint32_t Kill(uint32_t pid, uint32_t exitCode);
+    // The processes ended through Terminate, in order.
+    std::vector<uint32_t> terminated;
+    // Top-level windows by title, and the process each belongs to.
+    std::map<std::string, uint32_t> windows;
+
     bool Running(uint32_t pid);
     size_t OpenHandleCount() const { return m_handles.size(); }
     uint64_t Now();  // the fake clock without wrap-around
@@ -71,6 +88,9 @@ public:
     void Close(ProcessHandle handle) override;
     uint32_t List(std::vector<ProcessEntry>& entries) override;
     uint32_t ShellOpen(const std::string& file, int32_t showCommand) override;
+    uint32_t Terminate(ProcessHandle process, uint32_t exitCode) override;
+    uint32_t CurrentId() override { return ownPid; }
+    uint32_t WindowProcess(const std::string& title, uint32_t& pid) override;
 
 private:
     struct Proc {
@@ -81,10 +101,13 @@ private:
         uint32_t exitCode = 0;
         bool ended = false;
         std::function<void()> onExit;
+        std::string owner;
+        bool protectedProcess = false;
     };
     struct HandleTarget {
         bool isGroup = false;
         uint32_t id = 0;  // pid or group number
+        uint32_t access = processaccess::kAllAccess;
     };
 
     uint32_t Spawn(const std::string& commandLine, uint16_t showWindow, bool inGroup,

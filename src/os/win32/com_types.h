@@ -82,6 +82,20 @@ private:
     BSTR m_s;
 };
 
+// One VARIANT; VariantClear on destruction.
+class UniqueVariant {
+public:
+    UniqueVariant() { VariantInit(&m_v); }
+    UniqueVariant(const UniqueVariant&) = delete;
+    UniqueVariant& operator=(const UniqueVariant&) = delete;
+    ~UniqueVariant() { VariantClear(&m_v); }
+    VARIANT* Get() { return &m_v; }
+    const VARIANT& operator*() const { return m_v; }
+
+private:
+    VARIANT m_v;
+};
+
 // One item list allocated by the shell; CoTaskMemFree on destruction.
 class UniquePidl {
 public:

@@ -18,6 +18,7 @@ struct PortSet::Owned {
     std::unique_ptr<Registry> registry = MakeRegistry();
     std::unique_ptr<Security> security = MakeSecurity();
     std::unique_ptr<Processes> processes = MakeProcesses();
+    std::unique_ptr<ProcessQuery> processQuery = MakeProcessQuery();
 };
 
 PortSet::PortSet() : m_owned(std::make_unique<Owned>()) {}
@@ -26,10 +27,10 @@ PortSet::~PortSet() = default;
 
 Ports PortSet::Get(DebugOutput* debugOut) {
     Owned& o = *m_owned;
-    return Ports{*o.env,      *o.files,   *o.ini,      debugOut ? *debugOut : *o.debugOut,
-                 *o.clock,    *o.wow64,   *o.volumes,  *o.shell,
-                 *o.system,   *o.prompts, *o.registry, *o.security,
-                 *o.processes};
+    return Ports{*o.env,       *o.files,       *o.ini,      debugOut ? *debugOut : *o.debugOut,
+                 *o.clock,     *o.wow64,       *o.volumes,  *o.shell,
+                 *o.system,    *o.prompts,     *o.registry, *o.security,
+                 *o.processes, *o.processQuery};
 }
 
 }  // namespace kestrel::os::win32

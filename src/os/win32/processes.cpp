@@ -239,6 +239,29 @@ public:
         return result > 32 ? 0 : static_cast<uint32_t>(result);
     }
 
+    uint32_t Terminate(ProcessHandle process, uint32_t exitCode) override {
+        Entry* e = Find(process);
+        if (e == nullptr || e->group) {
+            return ERROR_INVALID_HANDLE;
+        }
+        return TerminateProcess(e->handle.Get(), exitCode) ? 0 : GetLastError();
+    }
+
+    uint32_t CurrentId() override { return GetCurrentProcessId(); }
+
+    uint32_t WindowProcess(const std::string& title, uint32_t& pid) override {
+        HWND window = FindWindowA(nullptr, title.c_str());
+        if (window == nullptr) {
+            return ERROR_INVALID_WINDOW_HANDLE;
+        }
+        DWORD owner = 0;
+        if (GetWindowThreadProcessId(window, &owner) == 0) {
+            return GetLastError();
+        }
+        pid = owner;
+        return 0;
+    }
+
 private:
     // Handles are known by their kernel handle's value (the job's for a group).
     ProcessHandle Register(UniqueHandle handle) {

@@ -8,6 +8,7 @@
 #include "os/debug_output.h"
 #include "os/environment.h"
 #include "os/file_system.h"
+#include "os/process_query.h"
 #include "os/processes.h"
 #include "os/profile_strings.h"
 #include "os/registry.h"
@@ -33,5 +34,6 @@ std::unique_ptr<UserPrompts> MakeUserPrompts();
 std::unique_ptr<Registry> MakeRegistry();
 std::unique_ptr<Security> MakeSecurity();
 std::unique_ptr<Processes> MakeProcesses();
+std::unique_ptr<ProcessQuery> MakeProcessQuery();
 
 }  // namespace kestrel::os::win32

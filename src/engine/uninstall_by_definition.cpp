@@ -1,0 +1,137 @@
+#include "engine/uninstall_by_definition.h"
+
+#include "app/context.h"
+#include "app/run_log.h"
+#include "app/strings.h"
+#include "engine/browser_guard.h"
+#include "engine/run_uninstall.h"
+#include "inventory/app_filters.h"
+#include "inventory/inventory_scan.h"
+#include "platform/registry.h"
+
+namespace kestrel {
+namespace {
+
+constexpr const char* kUninstallKeys[] = {kUninstallKey, kUninstallKey32};
+
+// The subkey names of an Uninstall key; false when it cannot be listed.
+bool ListApplications(Context& ctx, const std::string& uninstallKey,
+                      std::vector<std::string>& names) {
+    std::string list;
+    if (fEnumKey(ctx, "HKLM", uninstallKey, list) != 0) {
+        return false;
+    }
+    for (std::string& name : Split(list, std::string(1, '\0'))) {
+        if (!name.empty()) {
+            names.push_back(std::move(name));
+        }
+    }
+    return true;
+}
+
+// Texts of one key's values, "" for those that cannot be read.
+std::vector<std::string> ReadTexts(Context& ctx, const std::string& keyPath,
+                                   const std::vector<std::string>& names) {
+    std::vector<std::string> values;
+    (void)ReadTextValues(ctx, "HKLM", keyPath, names, values);
+    return values;
+}
+
+bool KeyExists(Context& ctx, const std::string& keyPath) {
+    std::string list;
+    return fEnumKey(ctx, "HKLM", keyPath, list) == 0;
+}
+
+std::string UninstallCommandOf(Context& ctx, const std::string& appKey) {
+    const std::vector<std::string> commands =
+        ReadTexts(ctx, appKey, {"QuietUninstallString", "UninstallString"});
+    return commands[0].empty() ? commands[1] : commands[0];
+}
+
+bool IsInnoSetup(Context& ctx, const std::string& appKey) {
+    std::string version;
+    return fReadValue(ctx, "HKLM", appKey, "Inno Setup: Setup Version", "S", std::string(),
+                      version) == 0;
+}
+
+// Uninstalls the application of one Uninstall subkey when the definition names it and
+// nothing protects it; true when it was put through an uninstall.
+bool UninstallIfNamed(Context& ctx, const std::string& appKey, const std::string& definition,
+                      const std::vector<std::string>& whitelist, StatusSink* status) {
+    const std::vector<std::string> names = ReadTexts(ctx, appKey, {"DisplayName", "Publisher"});
+    const std::string& displayName = names[0];
+    const std::string& publisher = names[1];
+    if (!ContainsNoCase(Trim(displayName), definition) &&
+        !ContainsNoCase(Trim(publisher), definition)) {
+        return false;
+    }
+    if (WhitelistProtects(whitelist, displayName, publisher) ||
+        IsWindowsUpdateName(Trim(displayName))) {
+        return false;
+    }
+    if (status != nullptr) {
+        status->SetStatus("Uninstalling " + displayName);
+    }
+    BrowserGuardScope guard(ctx);
+    RunUninstallString(ctx, UninstallCommandOf(ctx, appKey), IsInnoSetup(ctx, appKey));
+    VerifyUninstalled(ctx, displayName, appKey);
+    return true;
+}
+
+}  // namespace
+
+bool UninstallByDefinition(Context& ctx, const std::string& definition,
+                           const std::vector<std::string>& whitelist, StatusSink* status) {
+    if (Trim(definition).empty()) {
+        ctx.debug.Print("UninstallByDefinition: refused an empty definition.");
+        return false;
+    }
+    bool uninstalled = false;
+    for (const char* uninstallKey : kUninstallKeys) {
+        std::vector<std::string> names;
+        if (!ListApplications(ctx, uninstallKey, names)) {
+            break;
+        }
+        for (const std::string& name : names) {
+            try {
+                const std::string appKey = std::string(uninstallKey) + "\\" + name;
+                if (UninstallIfNamed(ctx, appKey, definition, whitelist, status)) {
+                    uninstalled = true;
+                }
+            } catch (...) {
+                // The next application is tried all the same.
+            }
+        }
+    }
+    return uninstalled;
+}
+
+void VerifyUninstalled(Context& ctx, const std::string& displayName, const std::string& appKey) {
+    const std::string wanted = Trim(displayName);
+    bool stillInstalled = false;
+    try {
+        if (wanted.empty() && !appKey.empty()) {
+            stillInstalled = KeyExists(ctx, appKey);
+        } else {
+            for (const char* uninstallKey : kUninstallKeys) {
+                std::vector<std::string> names;
+                if (!ListApplications(ctx, uninstallKey, names)) {
+                    continue;
+                }
+                std::vector<std::vector<std::string>> found;
+                (void)ReadSubkeyTextValues(ctx, "HKLM", uninstallKey, names, {"DisplayName"},
+                                           found);
+                for (const std::vector<std::string>& displayName : found) {
+                    stillInstalled = stillInstalled || ContainsNoCase(Trim(displayName[0]), wanted);
+                }
+                if (stillInstalled) {
+                    break;
+                }
+            }
+        }
+    } catch (...) {
+    }
+    AddToLog(ctx, (stillInstalled ? kUninstallFailedVerdict : kUninstalledVerdict) + displayName);
+}
+
+}  // namespace kestrel

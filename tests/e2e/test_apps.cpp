@@ -1,0 +1,229 @@
+#include "e2e/test_apps.h"
+
+#include "os/win32/windows_api.h"
+
+#include <tlhelp32.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "e2e/kestrel_sandbox.h"
+
+namespace kestrel::e2e {
+namespace {
+
+REGSAM View(bool view32) {
+    return view32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+}
+
+std::vector<PROCESSENTRY32> Processes() {
+    std::vector<PROCESSENTRY32> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return found;
+    }
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        found.push_back(entry);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+void Require(bool ok, const std::string& what) {
+    if (!ok) {
+        throw std::runtime_error(what);
+    }
+}
+
+HKEY CreateMachineKey(const std::string& keyPath) {
+    HKEY key = nullptr;
+    Require(
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr) == ERROR_SUCCESS,
+        "creating " + keyPath);
+    return key;
+}
+
+}  // namespace
+
+int RunAndWait(const std::string& commandLine, unsigned timeoutMs) {
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    Require(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                           &pi),
+            "cannot start " + commandLine);
+    CloseHandle(pi.hThread);
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(pi.hProcess, &code);
+    } else {
+        TerminateProcess(pi.hProcess, 1);
+    }
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+void InstallNsis(const std::string& file) {
+    const std::string installer = TestProgramFolder() + "installers\\" + file + ".exe";
+    Require(RunAndWait("\"" + installer + "\" /S") == 0, "installing " + file);
+}
+
+void InstallMsi() {
+    // Installed from the prefix's own drive, as a technician's copy would be.
+    const std::string copy = "C:\\kestrel-tests\\msi-app.msi";
+    CreateDirectoryA("C:\\kestrel-tests", nullptr);
+    Require(
+        CopyFileA((TestProgramFolder() + "installers\\msi-app.msi").c_str(), copy.c_str(), FALSE),
+        "copying the test package");
+    Require(RunAndWait("msiexec.exe /i \"" + copy + "\" /qn") == 0, "installing the package");
+}
+
+void InstallInnoStandIn(const std::string& folder, const std::string& key,
+                        const std::string& displayName, const std::string& publisher) {
+    const std::string standIn = TestProgramFolder() + "kestrel_stand_in.exe";
+    Require(RunAndWait("\"" + standIn + "\" --install-inno \"" + folder + "\" \"" + key + "\" \"" +
+                       displayName + "\" \"" + publisher + "\"") == 0,
+            "installing the Inno Setup stand-in");
+}
+
+void PlaceBrowserStandIn(const std::string& path) {
+    const std::string folder = path.substr(0, path.rfind('\\'));
+    CreateDirectoryA("C:\\kestrel-tests", nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    Require(CopyFileA((TestProgramFolder() + "kestrel_stand_in.exe").c_str(), path.c_str(), FALSE),
+            "placing " + path);
+}
+
+void StartBrowserStandIn(const std::string& path) {
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    std::string line = "\"" + path + "\" --stay";
+    Require(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                           &pi),
+            "starting " + path);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    // Running once it has written its line.
+    const std::string started = path.substr(0, path.rfind('\\') + 1) + "started.txt";
+    for (int i = 0; i < 200 && !PathExists(started); ++i) {
+        Sleep(25);
+    }
+}
+
+bool MachineKeyExists(const std::string& keyPath, bool view32) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | View(view32), &key) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+std::optional<std::string> MachineText(const std::string& keyPath, const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    char data[2048] = {};
+    DWORD size = sizeof(data) - 1;
+    LSTATUS rc =
+        RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::string(data);
+}
+
+std::optional<unsigned> MachineDword(const std::string& keyPath, const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    LSTATUS rc = RegQueryValueExA(key, name.c_str(), nullptr, nullptr,
+                                  reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS ? std::optional<unsigned>(value) : std::nullopt;
+}
+
+void SetMachineText(const std::string& keyPath, const std::string& name, const std::string& value) {
+    HKEY key = CreateMachineKey(keyPath);
+    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+}
+
+void SetMachineDword(const std::string& keyPath, const std::string& name, unsigned value) {
+    HKEY key = CreateMachineKey(keyPath);
+    DWORD data = value;
+    RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                   sizeof(data));
+    RegCloseKey(key);
+}
+
+void DeleteMachineKey(const std::string& keyPath) {
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), KEY_WOW64_64KEY, 0);
+}
+
+bool Registered(const std::string& subkey, bool view32) {
+    return MachineKeyExists(std::string(kUninstallKey) + "\\" + subkey, view32);
+}
+
+bool DebuggerValuesIgnored() {
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+bool PathExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::optional<std::string> ReadFileText(const std::string& path) {
+    HANDLE h = CreateFileW(os::win32::LongForm(path).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::string content;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(h, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
+        content.append(buffer, got);
+    }
+    CloseHandle(h);
+    return content;
+}
+
+int CountProcesses(const std::string& exeName) {
+    int n = 0;
+    for (const PROCESSENTRY32& p : Processes()) {
+        n += lstrcmpiA(p.szExeFile, exeName.c_str()) == 0 ? 1 : 0;
+    }
+    return n;
+}
+
+void EndProcesses(const std::string& exeName) {
+    for (const PROCESSENTRY32& p : Processes()) {
+        if (lstrcmpiA(p.szExeFile, exeName.c_str()) != 0) {
+            continue;
+        }
+        HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, p.th32ProcessID);
+        if (h != nullptr) {
+            TerminateProcess(h, 1);
+            WaitForSingleObject(h, 10000);
+            CloseHandle(h);
+        }
+    }
+}
+
+}  // namespace kestrel::e2e

@@ -1,0 +1,308 @@
+// Uninstalling by definition over the fake machine: what reaches the process launcher, the two
+// passes, protection, the guard around each uninstall and the verdicts in the run log.
+#include <gtest/gtest.h>
+
+#include "app/strings.h"
+#include "engine/browser_guard.h"
+#include "engine/run_uninstall.h"
+#include "engine/uninstall_by_definition.h"
+#include "inventory/inventory_scan.h"
+#include "support/fake_machine.h"
+#include "support/idle_command_shell.h"
+
+namespace kestrel {
+namespace {
+
+using Lines = std::vector<std::string>;
+using Program = os::fake::FakeProcesses::Program;
+using os::RegView;
+
+const std::string kUninstall = std::string("HKLM\\") + kUninstallKey;
+const std::string kIfeo = std::string("HKLM\\") + kImageFileExecutionOptions;
+
+class RecordingStatus : public StatusSink {
+public:
+    void SetStatus(const std::string& text) override { texts.push_back(text); }
+    Lines texts;
+};
+
+class UninstallEngine : public ::testing::Test {
+protected:
+    UninstallEngine() {
+        m.ctx.redirection.SetAllowed(true);
+        m.ctx.settingsFile = "C:\\Kestrel\\Kestrel.ini";
+        m.ctx.runLog = "start";
+        testing::ProvideIdleCommandShell(m, 20);
+    }
+
+    struct App {
+        std::string subkey;
+        std::string name;
+        std::string publisher;
+        std::string uninstall;  // "" for none
+        RegView view = RegView::k64;
+    };
+    std::string KeyOf(const App& app) const { return kUninstall + "\\" + app.subkey; }
+    void Register(const App& app) {
+        m.registry.PutString(KeyOf(app), "DisplayName", app.name, app.view);
+        m.registry.PutString(KeyOf(app), "Publisher", app.publisher, app.view);
+        if (!app.uninstall.empty()) {
+            m.registry.PutString(KeyOf(app), "UninstallString", app.uninstall, app.view);
+        }
+    }
+    // Registers the application with an uninstaller at C:\Apps\<subkey>\uninst.exe that
+    // removes its entry when it ends, runMs after its start.
+    App Installed(const std::string& subkey, const std::string& name, const std::string& publisher,
+                  RegView view = RegView::k64, uint32_t runMs = 200) {
+        const std::string program = "C:\\Apps\\" + subkey + "\\uninst.exe";
+        App app{subkey, name, publisher, "\"" + program + "\"", view};
+        Register(app);
+        Program uninstaller;
+        uninstaller.runMs = runMs;
+        const std::string key = KeyOf(app);
+        uninstaller.onExit = [this, key, view] { m.registry.RemoveTree(key, view); };
+        m.processes.OnProgram(program, uninstaller);
+        return app;
+    }
+    bool Gone(const App& app) const { return !m.registry.KeyExists(KeyOf(app), app.view); }
+    Lines Verdicts() const {
+        Lines lines = Split(m.ctx.runLog, "\r\n");
+        lines.erase(lines.begin());
+        return lines;
+    }
+    bool Uninstall(const std::string& definition, const Lines& whitelist = {},
+                   StatusSink* status = nullptr) {
+        return UninstallByDefinition(m.ctx, definition, whitelist, status);
+    }
+
+    testing::FakeMachine m;
+};
+
+TEST_F(UninstallEngine, TheSilentCommandOfEachFamilyReachesTheLauncher) {
+    Register({"{AC76BA86-7AD7-1033-7B44-AC0F074E4100}", "Reader", "Adobe",
+              "MsiExec.exe /I{AC76BA86-7AD7-1033-7B44-AC0F074E4100}"});
+    App inno{"Tool_is1", "Tool", "Maker", "\"C:\\Program Files\\Tool\\unins000.exe\""};
+    Register(inno);
+    m.registry.PutString(KeyOf(inno), "Inno Setup: Setup Version", "5.5.9 (u)");
+    Register({"Nsis", "Nsis App", "Maker", "\"C:\\Program Files\\Nsis App\\uninst.exe\""});
+    App quiet{"Quiet", "Quiet App", "Maker", "\"C:\\Quiet\\uninstall.exe\" /ask"};
+    Register(quiet);
+    m.registry.PutString(KeyOf(quiet), "QuietUninstallString", "\"C:\\Quiet\\uninstall.exe\" /s");
+    m.processes.fallback = [](const std::string&) { return std::optional<Program>(Program{}); };
+
+    EXPECT_TRUE(Uninstall("a"));  // every name or publisher holds an "a"
+    EXPECT_EQ(
+        m.processes.CommandLines(),
+        (Lines{"\"C:\\Program Files\\Nsis App\\uninst.exe\" /S", "\"C:\\Quiet\\uninstall.exe\" /s",
+               "\"C:\\Program Files\\Tool\\unins000.exe\" /sp- /silent /norestart",
+               "msiexec.exe /passive /norestart /x{ac76ba86-7ad7-1033-7b44-ac0f074e4100}"}));
+    for (const auto& launch : m.processes.launches) {
+        EXPECT_EQ(launch.showWindow, 1);
+        EXPECT_TRUE(launch.inGroup);  // its descendants are waited for
+    }
+}
+
+TEST_F(UninstallEngine, AnUninstallerThatRelaunchesItselfIsFollowedToItsEnd) {
+    App app{"Relauncher", "Relauncher", "Maker", "\"C:\\Apps\\Relauncher\\uninst.exe\""};
+    Register(app);
+    Program launcher;
+    launcher.runMs = 100;
+    launcher.children = {"\"C:\\Temp\\~nsu1.tmp\\Un.exe\" _?=C:\\Apps\\Relauncher\\"};
+    m.processes.OnProgram("C:\\Apps\\Relauncher\\uninst.exe", launcher);
+    Program copy;
+    copy.runMs = 900;
+    copy.onExit = [this, app] { m.registry.RemoveTree(KeyOf(app)); };
+    m.processes.OnProgram("Un.exe", copy);
+    EXPECT_TRUE(Uninstall("relauncher"));
+    EXPECT_EQ(Verdicts(), Lines{"*Uninstalled:  Relauncher"});
+}
+
+TEST_F(UninstallEngine, AHangingUninstallerIsLeftBehindAfterTheTimeLimit) {
+    App app = Installed("Stuck", "Stuck App", "Maker", RegView::k64, 10'000'000);
+    const uint32_t start = m.clock.milliseconds;
+    EXPECT_TRUE(Uninstall("stuck"));
+    EXPECT_EQ(m.clock.milliseconds - start, 300001u);
+    EXPECT_TRUE(m.processes.Running(m.processes.launches.back().pid));
+    EXPECT_EQ(Verdicts(), Lines{"*Uninstall Failed:  Stuck App"});
+    EXPECT_FALSE(Gone(app));
+    EXPECT_TRUE(m.debugOut.Saw("\t\tSuccess=False"));
+}
+
+TEST_F(UninstallEngine, TheTimeLimitComesFromTheSettingsWhenItIsAWholeNumber) {
+    EXPECT_EQ(UninstallTimeLimit(m.ctx), 300000);
+    for (const auto& [text, limit] :
+         std::vector<std::pair<std::string, int32_t>>{{"2500", 2500},
+                                                      {" 900 ", 900},
+                                                      {"2147483647", 2147483647},
+                                                      {"0", 300000},
+                                                      {"-5", 300000},
+                                                      {"2147483648", 300000},
+                                                      {"99999999999999999999", 300000},
+                                                      {"1e3", 300000},
+                                                      {"fast", 300000},
+                                                      {"", 300000}}) {
+        m.files.AddFile(m.ctx.settingsFile, "[Options]\r\nUninstallTimeout=" + text + "\r\n");
+        EXPECT_EQ(UninstallTimeLimit(m.ctx), limit) << text;
+    }
+    m.files.AddFile(m.ctx.settingsFile, "[Options]\r\nUninstallTimeout=2500\r\n");
+    Installed("Stuck", "Stuck App", "Maker", RegView::k64, 10'000'000);
+    const uint32_t start = m.clock.milliseconds;
+    (void)Uninstall("stuck");
+    EXPECT_EQ(m.clock.milliseconds - start, 2501u);
+}
+
+TEST_F(UninstallEngine, BothPassesInTurnAndTheSecondFindsWhatTheFirstLeft) {
+    App only32 = Installed("Legacy", "Legacy Toolbar", "Old Co", RegView::k32);
+    App both64 = Installed("Dual", "Dual Toolbar", "Dual Co");
+    // The same application in the 32-bit view: its uninstaller removes only the 64-bit entry,
+    // so the second pass tries again.
+    App both32{"Dual", "Dual Toolbar", "Dual Co", both64.uninstall, RegView::k32};
+    Register(both32);
+    App gone = Installed("Clean", "Clean Toolbar", "Clean Co");
+    App gone32{"Clean", "Clean Toolbar", "Clean Co", gone.uninstall, RegView::k32};
+    Register(gone32);
+    m.processes.OnProgram("C:\\Apps\\Clean\\uninst.exe", [this, gone](const std::string&) {
+        Program p;
+        p.runMs = 50;
+        p.onExit = [this, gone] {
+            m.registry.RemoveTree(KeyOf(gone), RegView::k64);
+            m.registry.RemoveTree(KeyOf(gone), RegView::k32);
+        };
+        return std::optional<Program>(p);
+    });
+    EXPECT_TRUE(Uninstall("TOOLBAR"));
+    EXPECT_EQ(m.processes.CommandLines(),
+              (Lines{"\"C:\\Apps\\Clean\\uninst.exe\" /S", "\"C:\\Apps\\Dual\\uninst.exe\" /S",
+                     "\"C:\\Apps\\Dual\\uninst.exe\" /S", "\"C:\\Apps\\Legacy\\uninst.exe\" /S"}));
+    EXPECT_TRUE(Gone(only32));
+    EXPECT_TRUE(Gone(both64));
+    EXPECT_FALSE(Gone(both32));  // this uninstaller never removes it
+    EXPECT_EQ(Verdicts(),
+              (Lines{"*Uninstalled:  Clean Toolbar", "*Uninstall Failed:  Dual Toolbar",
+                     "*Uninstall Failed:  Dual Toolbar", "*Uninstalled:  Legacy Toolbar"}));
+}
+
+TEST_F(UninstallEngine, WithoutTheFirstKeyNothingRunsAndWithoutTheSecondOnlyTheFirstPass) {
+    App app = Installed("App", "Some App", "Co");
+    m.registry.RemoveTree(kUninstall, RegView::k32);
+    EXPECT_TRUE(Uninstall("some"));
+    EXPECT_TRUE(Gone(app));
+
+    Installed("Legacy", "Some Legacy", "Co", RegView::k32);
+    m.registry.RemoveTree(kUninstall, RegView::k64);
+    EXPECT_FALSE(Uninstall("some"));
+    EXPECT_EQ(m.processes.launches.size(), 1u);
+}
+
+TEST_F(UninstallEngine, ProtectionByWhitelistAndWindowsUpdatesAndMatchingByPublisher) {
+    App byPublisher = Installed("Helper", "Helper Service", "Bundle Media");
+    App whitelistedName = Installed("Keep", "Bundle Keeper Pro", "Other Co");
+    App whitelistedPublisher = Installed("Pub", "Bundle Player", "Trusted Vendor Inc");
+    App barred = Installed("Barred", "Bundle A|B Edition", "Co");
+    App update = Installed("KB1", "SECURITY UPDATE for Bundle (KB123)", "Microsoft");
+    App hotfix = Installed("KB2", "Hotfix for Bundle - update KB976902", "Microsoft");
+    const Lines whitelist = {"Keeper|our own tool", "", "   |blank term", "trusted vendor",
+                             "A|B|two bars"};
+    EXPECT_TRUE(Uninstall("bundle", whitelist));
+    EXPECT_TRUE(Gone(byPublisher));
+    EXPECT_FALSE(Gone(whitelistedName));
+    EXPECT_FALSE(Gone(whitelistedPublisher));
+    EXPECT_FALSE(Gone(barred));
+    EXPECT_FALSE(Gone(update));
+    EXPECT_FALSE(Gone(hotfix));
+    EXPECT_EQ(Verdicts(), Lines{"*Uninstalled:  Helper Service"});
+
+    // A blank whitelist protects nothing; a whitelist line with only the first part of
+    // "A|B" does.
+    EXPECT_TRUE(Uninstall("bundle a|b", {"", "|"}));
+    EXPECT_TRUE(Gone(barred));
+}
+
+TEST_F(UninstallEngine, AnApplicationWithoutAnUninstallCommandStillCounts) {
+    Register({"Orphan", "Orphan Toolbar", "Co", ""});
+    EXPECT_TRUE(Uninstall("orphan"));
+    EXPECT_TRUE(m.processes.launches.empty());
+    EXPECT_EQ(Verdicts(), Lines{"*Uninstall Failed:  Orphan Toolbar"});
+}
+
+TEST_F(UninstallEngine, TheVerdictLooksForTheNameInEveryRegisteredName) {
+    Installed("Foo", "  Foo  ", "Co");
+    Register({"FooPlus", "Foo Plus Helper", "Co", ""});
+    Register({"Other", "Unrelated", "Co", ""});
+    EXPECT_TRUE(Uninstall("foo", {"plus"}));
+    EXPECT_EQ(Verdicts(), Lines{"*Uninstall Failed:    Foo  "});  // "Foo Plus" contains "Foo"
+
+    m.ctx.runLog = "start";
+    VerifyUninstalled(m.ctx, "unrelated");
+    VerifyUninstalled(m.ctx, "Not There");
+    EXPECT_EQ(Verdicts(), (Lines{"*Uninstall Failed:  unrelated", "*Uninstalled:  Not There"}));
+}
+
+TEST_F(UninstallEngine, WithoutADisplayNameTheApplicationsOwnKeyDecides) {
+    App nameless{"NoName", "", "Nameless Corp", "\"C:\\Apps\\NoName\\uninst.exe\""};
+    Register(nameless);
+    Program uninstaller;
+    uninstaller.onExit = [this, nameless] { m.registry.RemoveTree(KeyOf(nameless)); };
+    m.processes.OnProgram("C:\\Apps\\NoName\\uninst.exe", uninstaller);
+    Register({"Other", "Any Other App", "Co", ""});
+    EXPECT_TRUE(Uninstall("nameless"));
+    EXPECT_EQ(Verdicts(), Lines{"*Uninstalled:  "});
+
+    Register({"NoName2", " ", "Nameless Corp", ""});
+    EXPECT_TRUE(Uninstall("nameless"));
+    EXPECT_EQ(Verdicts().back(), "*Uninstall Failed:   ");
+}
+
+TEST_F(UninstallEngine, TheStatusShowsEachUninstallWhenThereIsAStatus) {
+    Installed("One", "One Toolbar", "Co");
+    Installed("Two", "Two Toolbar", "Co");
+    RecordingStatus status;
+    EXPECT_TRUE(Uninstall("toolbar", {}, &status));
+    EXPECT_EQ(status.texts, (Lines{"Uninstalling One Toolbar", "Uninstalling Two Toolbar"}));
+    EXPECT_FALSE(Uninstall("toolbar", {}, &status));
+    EXPECT_EQ(status.texts.size(), 2u);
+}
+
+TEST_F(UninstallEngine, TheGuardIsOnAroundEachUninstallAndBrowsersAreClosedBeforeIt) {
+    const uint32_t browser = m.processes.AddRunning("firefox.exe", "visitor");
+    App app{"Ads", "Ads Toolbar", "Co", "\"C:\\Apps\\Ads\\uninst.exe\""};
+    Register(app);
+    std::vector<std::string> seen;
+    Program uninstaller;
+    uninstaller.onStart = [&] {
+        seen = m.registry.SubkeyNames(kIfeo);
+        EXPECT_FALSE(m.processes.Running(browser));
+        auto debugger = m.registry.GetValue(kIfeo + "\\opera.exe", "Debugger");
+        ASSERT_TRUE(debugger);
+        EXPECT_EQ(debugger->data, std::string("IFEO_Silent_Dummy.exe\0", 22));
+    };
+    uninstaller.onExit = [this, app] { m.registry.RemoveTree(KeyOf(app)); };
+    m.processes.OnProgram("C:\\Apps\\Ads\\uninst.exe", uninstaller);
+    EXPECT_TRUE(Uninstall("ads"));
+    EXPECT_EQ(seen.size(), 7u);
+    EXPECT_TRUE(m.registry.SubkeyNames(kIfeo).empty());
+    // The closing commands ran, and were waited for, before the uninstaller.
+    const Lines lines = m.processes.CommandLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "cmd.exe /c taskkill /f /t /im \"firefox.exe\"");
+    EXPECT_EQ(lines[2], "\"C:\\Apps\\Ads\\uninst.exe\" /S");
+    EXPECT_EQ(Verdicts(), Lines{"*Uninstalled:  Ads Toolbar"});
+}
+
+TEST_F(UninstallEngine, ABlankDefinitionUninstallsNothing) {
+    Installed("App", "App", "Co");
+    EXPECT_FALSE(Uninstall(""));
+    EXPECT_FALSE(Uninstall("   "));
+    EXPECT_TRUE(m.processes.launches.empty());
+    EXPECT_EQ(m.ctx.runLog, "start");
+}
+
+TEST_F(UninstallEngine, AnEmptyUninstallCommandStartsNothing) {
+    RunUninstallString(m.ctx, "", false);
+    RunUninstallString(m.ctx, "", true);
+    EXPECT_TRUE(m.processes.launches.empty());
+    EXPECT_TRUE(m.debugOut.lines.empty());
+}
+
+}  // namespace
+}  // namespace kestrel
