@@ -10,16 +10,19 @@ bool IsWindowsUpdateName(std::string_view displayName) {
            ContainsNoCase(displayName, "update kb");
 }
 
+bool LineTermNames(std::string_view line, std::string_view trimmedName,
+                   std::string_view trimmedPublisher) {
+    const std::string term = SearchTerm(line);
+    return !Trim(term).empty() &&
+           (ContainsNoCase(trimmedName, term) || ContainsNoCase(trimmedPublisher, term));
+}
+
 bool WhitelistProtects(const std::vector<std::string>& whitelist, std::string_view displayName,
                        std::string_view publisher) {
     const std::string name = Trim(displayName);
     const std::string pub = Trim(publisher);
     for (const std::string& line : whitelist) {
-        const std::string term = SearchTerm(line);
-        if (Trim(term).empty()) {
-            continue;
-        }
-        if (ContainsNoCase(name, term) || ContainsNoCase(pub, term)) {
+        if (LineTermNames(line, name, pub)) {
             return true;
         }
     }

@@ -11,6 +11,11 @@ namespace kestrel {
 // True when the name begins with "security update" or contains "update kb", ignoring case.
 bool IsWindowsUpdateName(std::string_view displayName);
 
+// True when the line's search term (the text before its last "|", not trimmed) is not blank and
+// occurs in the already trimmed display name or publisher, ignoring case.
+bool LineTermNames(std::string_view line, std::string_view trimmedName,
+                   std::string_view trimmedPublisher);
+
 // True when a whitelist line protects the application: the line's search term (the text before
 // its last "|", not trimmed) occurs in the trimmed display name or the trimmed publisher,
 // ignoring case. Lines whose term is blank protect nothing.

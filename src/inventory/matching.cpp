@@ -2,6 +2,7 @@
 
 #include "app/strings.h"
 #include "app/strip.h"
+#include "inventory/app_filters.h"
 
 namespace kestrel {
 
@@ -10,14 +11,7 @@ bool MatchesDefinition(const std::vector<std::string>& lines, std::string_view d
     const std::string name = Trim(displayName);
     const std::string pub = Trim(publisher);
     for (const std::string& line : lines) {
-        if (line.empty() || line[0] == ';') {
-            continue;
-        }
-        const std::string term = SearchTerm(line);
-        if (Trim(term).empty()) {
-            continue;
-        }
-        if (ContainsNoCase(name, term) || ContainsNoCase(pub, term)) {
+        if (!line.empty() && line[0] != ';' && LineTermNames(line, name, pub)) {
             return true;
         }
     }

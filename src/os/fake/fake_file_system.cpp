@@ -376,14 +376,25 @@ uint32_t FakeFileSystem::Move(const std::string& source, const std::string& targ
     return 0;
 }
 
-uint32_t FakeFileSystem::Delete(const std::string& path) {
-    std::optional<std::string> key = Key(path, nullptr);
-    if (!key) {
+uint32_t FakeFileSystem::Existing(const std::string& path, std::string& key,
+                                  std::map<std::string, Node>::iterator& it) {
+    std::optional<std::string> k = Key(path, nullptr);
+    if (!k) {
         return kInvalidName;
     }
-    auto it = m_nodes.find(*key);
+    key = *k;
+    it = m_nodes.find(key);
     if (it == m_nodes.end()) {
-        return ParentError(*key) != 0 ? kPathNotFound : kFileNotFound;
+        return ParentError(key) != 0 ? kPathNotFound : kFileNotFound;
+    }
+    return 0;
+}
+
+uint32_t FakeFileSystem::Delete(const std::string& path) {
+    std::string key;
+    std::map<std::string, Node>::iterator it;
+    if (uint32_t err = Existing(path, key, it)) {
+        return err;
     }
     if (it->second.folder || (it->second.attributes & attr::kReadOnly) != 0) {
         return kAccessDenied;
@@ -396,21 +407,18 @@ uint32_t FakeFileSystem::Delete(const std::string& path) {
 }
 
 uint32_t FakeFileSystem::RemoveFolder(const std::string& path) {
-    std::optional<std::string> key = Key(path, nullptr);
-    if (!key) {
-        return kInvalidName;
+    std::string key;
+    std::map<std::string, Node>::iterator it;
+    if (uint32_t err = Existing(path, key, it)) {
+        return err;
     }
-    auto it = m_nodes.find(*key);
-    if (it == m_nodes.end()) {
-        return kFileNotFound;
-    }
-    if (!it->second.folder || IsRoot(*key)) {
+    if (!it->second.folder || IsRoot(key)) {
         return it->second.folder ? kAccessDenied : 267;  // ERROR_DIRECTORY
     }
     if ((it->second.attributes & attr::kReadOnly) != 0) {
         return kAccessDenied;
     }
-    const std::string below = *key + "\\";
+    const std::string below = key + "\\";
     auto child = m_nodes.lower_bound(below);
     if (child != m_nodes.end() && StartsWith(child->first, below)) {
         return kDirNotEmpty;

@@ -83,6 +83,9 @@ public:
     static std::optional<std::string> Normalize(const std::string& path, std::string* display);
     // The key with the links inside the path followed (and the last one too with followLast);
     // nothing for a malformed path or a chain of links that does not end.
+    // The node a path names (0), or the error its absence gives (123, 3 or 2).
+    uint32_t Existing(const std::string& path, std::string& key,
+                      std::map<std::string, Node>::iterator& it);
     std::optional<std::string> Key(const std::string& path, std::string* display,
                                    bool followLast = false) const;
     const Node* Find(const std::string& path, bool followLast = false) const;
