@@ -87,11 +87,20 @@ std::string EntryMarkup(const AppRecordFields& f) {
            "</Grid></StackPanel></Border>";
 }
 
+std::string AppListEntry::Markup() const {
+    AppRecordFields f;
+    f.displayName = data.size() > 0 ? data[0] : std::string();
+    f.subkeyName = data.size() > 1 ? data[1] : std::string();
+    f.uninstallCommand = data.size() > 2 ? data[2] : std::string();
+    f.publisher = publisher;
+    return EntryMarkup(f);
+}
+
 void AddAppToList(AppLists& lists, const std::string& record, bool blacklisted) {
     const AppRecordFields f = SplitAppRecord(record);
     AppListEntry entry;
-    entry.markup = EntryMarkup(f);
     entry.data = {f.displayName, f.subkeyName, f.uninstallCommand};
+    entry.publisher = f.publisher;
     (blacklisted ? lists.matching : lists.notInDefs).push_back(std::move(entry));
 }
 

@@ -20,10 +20,13 @@ std::string MakeAppRecord(const AppRecordFields& fields);
 AppRecordFields SplitAppRecord(std::string_view record);
 
 struct AppListEntry {
-    std::string markup;             // what the list control renders
     std::vector<std::string> data;  // DisplayName, SubkeyName, UninstallCommand
+    std::string publisher;          // shown only
     bool checked = false;
     bool selected = false;
+
+    // What the list control renders; made when it is drawn, not for every scan.
+    std::string Markup() const;
 };
 
 struct AppLists {

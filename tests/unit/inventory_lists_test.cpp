@@ -183,6 +183,8 @@ TEST(Placement, RecordsGoToTheirListsAndMatchingOnesAreChecked) {
     ASSERT_EQ(lists.matching.size(), 3u);
     EXPECT_EQ(lists.matching[0].data, (std::vector<std::string>{"Alpha", "k0", "u0"}));
     EXPECT_EQ(lists.matching[2].data[0], "Ask Toolbar");
+    EXPECT_EQ(lists.matching[2].Markup(),
+              EntryMarkup({"Ask Toolbar", "{A}", "msiexec /x{A}", "APN"}));
     for (const AppListEntry& e : lists.matching) {
         EXPECT_TRUE(e.checked);
     }
@@ -211,7 +213,7 @@ TEST(Placement, RecordsWithBarsOrFewFieldsStillPlace) {
     AddAppToList(lists, "Only Name", true);
     EXPECT_EQ(lists.notInDefs[0].data, (std::vector<std::string>{"Name", "With", "Bars"}));
     EXPECT_EQ(lists.matching[0].data, (std::vector<std::string>{"Only Name", "", ""}));
-    EXPECT_NE(lists.matching[0].markup.find("Grid.Row='1'  Text=''/>"), std::string::npos);
+    EXPECT_NE(lists.matching[0].Markup().find("Grid.Row='1'  Text=''/>"), std::string::npos);
 }
 
 TEST(Report, TextIsByteExact) {
