@@ -8,7 +8,7 @@ namespace {
 struct CaseTables {
     std::array<unsigned char, 256> lower{};
     std::array<unsigned char, 256> upper{};
-    CaseTables() {
+    constexpr CaseTables() {
         for (int c = 0; c < 256; ++c) {
             lower[c] = upper[c] = static_cast<unsigned char>(c);
         }
@@ -32,13 +32,11 @@ struct CaseTables {
     }
 };
 
-const CaseTables& Tables() {
-    static const CaseTables tables;
-    return tables;
-}
+// Built by the compiler, so a comparison pays no first-use check for every character.
+constexpr CaseTables kTables;
 
 char Lower(char c) {
-    return static_cast<char>(Tables().lower[static_cast<unsigned char>(c)]);
+    return static_cast<char>(kTables.lower[static_cast<unsigned char>(c)]);
 }
 
 size_t FindNoCase(std::string_view haystack, std::string_view needle, size_t from = 0) {
@@ -73,7 +71,7 @@ std::string LCase(std::string_view s) {
 std::string UCase(std::string_view s) {
     std::string out(s);
     for (char& c : out) {
-        c = static_cast<char>(Tables().upper[static_cast<unsigned char>(c)]);
+        c = static_cast<char>(kTables.upper[static_cast<unsigned char>(c)]);
     }
     return out;
 }
@@ -95,7 +93,15 @@ std::string RTrim(std::string_view s) {
 }
 
 std::string Trim(std::string_view s) {
-    return LTrim(RTrim(s));
+    return std::string(TrimView(s));
+}
+
+std::string_view TrimView(std::string_view s) {
+    const size_t b = s.find_first_not_of(' ');
+    if (b == std::string_view::npos) {
+        return s.substr(s.size());
+    }
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {

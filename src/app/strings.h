@@ -14,6 +14,8 @@ std::string UCase(std::string_view s);
 std::string Trim(std::string_view s);
 std::string LTrim(std::string_view s);
 std::string RTrim(std::string_view s);
+// Trim as a view into s, for tests that need no copy.
+std::string_view TrimView(std::string_view s);
 
 bool EqualsNoCase(std::string_view a, std::string_view b);
 // True when needle occurs in haystack ignoring case; an empty needle occurs everywhere.

@@ -13,14 +13,14 @@ bool IsWindowsUpdateName(std::string_view displayName) {
 bool LineTermNames(std::string_view line, std::string_view trimmedName,
                    std::string_view trimmedPublisher) {
     const std::string term = SearchTerm(line);
-    return !Trim(term).empty() &&
+    return !TrimView(term).empty() &&
            (ContainsNoCase(trimmedName, term) || ContainsNoCase(trimmedPublisher, term));
 }
 
 bool WhitelistProtects(const std::vector<std::string>& whitelist, std::string_view displayName,
                        std::string_view publisher) {
-    const std::string name = Trim(displayName);
-    const std::string pub = Trim(publisher);
+    const std::string_view name = TrimView(displayName);
+    const std::string_view pub = TrimView(publisher);
     for (const std::string& line : whitelist) {
         if (LineTermNames(line, name, pub)) {
             return true;

@@ -1,6 +1,7 @@
 #include "inventory/app_list.h"
 
 #include <algorithm>
+#include <array>
 
 #include "app/strings.h"
 #include "inventory/matching.h"
@@ -8,7 +9,12 @@
 namespace kestrel {
 
 std::string MakeAppRecord(const AppRecordFields& f) {
-    return f.displayName + "|" + f.subkeyName + "|" + f.uninstallCommand + "|" + f.publisher;
+    std::string record;
+    record.reserve(f.displayName.size() + f.subkeyName.size() + f.uninstallCommand.size() +
+                   f.publisher.size() + 3);
+    record.append(f.displayName).append(1, '|').append(f.subkeyName).append(1, '|');
+    record.append(f.uninstallCommand).append(1, '|').append(f.publisher);
+    return record;
 }
 
 AppRecordFields SplitAppRecord(std::string_view record) {
@@ -96,26 +102,51 @@ std::string AppListEntry::Markup() const {
     return EntryMarkup(f);
 }
 
-void AddAppToList(AppLists& lists, const std::string& record, bool blacklisted) {
-    const AppRecordFields f = SplitAppRecord(record);
+namespace {
+
+// A record's first four fields as views into it, as SplitAppRecord cuts them; missing fields
+// are empty.
+std::array<std::string_view, 4> RecordFieldViews(std::string_view record) {
+    std::array<std::string_view, 4> fields{};
+    size_t start = 0;
+    for (size_t i = 0; i < fields.size() && start <= record.size(); ++i) {
+        const size_t bar = record.find('|', start);
+        if (bar == std::string_view::npos) {
+            fields[i] = record.substr(start);
+            break;
+        }
+        fields[i] = record.substr(start, bar - start);
+        start = bar + 1;
+    }
+    return fields;
+}
+
+void AddFields(AppLists& lists, const std::array<std::string_view, 4>& f, bool blacklisted) {
     AppListEntry entry;
-    entry.data = {f.displayName, f.subkeyName, f.uninstallCommand};
-    entry.publisher = f.publisher;
+    entry.data = {std::string(f[0]), std::string(f[1]), std::string(f[2])};
+    entry.publisher = std::string(f[3]);
     (blacklisted ? lists.matching : lists.notInDefs).push_back(std::move(entry));
+}
+
+}  // namespace
+
+void AddAppToList(AppLists& lists, const std::string& record, bool blacklisted) {
+    AddFields(lists, RecordFieldViews(record), blacklisted);
 }
 
 void PlaceApps(AppLists& lists, const std::vector<std::string>& sortedRecords,
                const std::vector<std::string>& blacklist) {
+    const BlacklistTerms terms = BlacklistTermsOf(blacklist);
     for (const std::string& record : sortedRecords) {
+        const std::array<std::string_view, 4> f = RecordFieldViews(record);
         if (blacklist.empty()) {
-            AddAppToList(lists, record, false);
+            AddFields(lists, f, false);
             continue;
         }
-        const AppRecordFields f = SplitAppRecord(record);
-        if (MatchesDisabledDefinition(blacklist, f.displayName, f.publisher)) {
+        if (MatchesDisabledDefinition(terms, f[0], f[3])) {
             continue;
         }
-        AddAppToList(lists, record, MatchesDefinition(blacklist, f.displayName, f.publisher));
+        AddFields(lists, f, MatchesDefinition(terms, f[0], f[3]));
     }
     for (AppListEntry& entry : lists.matching) {
         entry.checked = true;

@@ -141,6 +141,24 @@ TEST(Matching, DisabledLinesHideWhatBeginsWithTheirText) {
     EXPECT_FALSE(MatchesDisabledDefinition(black, "The Babylon Toolbar", "Other"));
     EXPECT_FALSE(MatchesDisabledDefinition(black, "Toolbar", ""));
     EXPECT_FALSE(MatchesDisabledDefinition({";", ";   ", ";|note"}, "Anything", "Anyone"));
+    // The ";" of the term may also meet a ";" inside the name.
+    EXPECT_TRUE(MatchesDisabledDefinition({";Beta"}, "Alpha;beta", ""));
+    EXPECT_FALSE(MatchesDisabledDefinition({";Beta"}, "Alpha beta", ""));
+    // The term's blanks count, and a trimmed name never begins with one.
+    EXPECT_TRUE(MatchesDisabledDefinition({"; X"}, "Tool; x", ""));
+    EXPECT_FALSE(MatchesDisabledDefinition({"; X"}, " x y", ""));
+}
+
+TEST(Matching, PreparedTermsPlaceLikeTheLines) {
+    const std::vector<std::string> black = {"toolbar|n", ";Baby", "", "   |x", ";", "Coupon"};
+    const BlacklistTerms terms = BlacklistTermsOf(black);
+    EXPECT_EQ(terms.enabled, (std::vector<std::string>{"toolbar", "Coupon"}));
+    EXPECT_EQ(terms.disabled, (std::vector<std::string>{";Baby"}));
+    for (const char* name : {"Ask Toolbar", "Babylon", "x", " coupons ", ";baby"}) {
+        EXPECT_EQ(MatchesDefinition(terms, name, "p"), MatchesDefinition(black, name, "p"));
+        EXPECT_EQ(MatchesDisabledDefinition(terms, "n", name),
+                  MatchesDisabledDefinition(black, "n", name));
+    }
 }
 
 TEST(Markup, EscapesInTheirOrder) {

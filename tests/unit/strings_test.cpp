@@ -82,6 +82,8 @@ TEST(Strings, LinesEndAtCrLfCrOrLf) {
 TEST(Strings, TrimRemovesBlanksOnly) {
     EXPECT_EQ(Trim("  a b  "), "a b");
     EXPECT_EQ(Trim("\ta\t"), "\ta\t");
+    EXPECT_EQ(TrimView("   "), "");
+    EXPECT_EQ(TrimView(" x "), "x");
     EXPECT_EQ(Split("a;;b", ";"), (std::vector<std::string>{"a", "", "b"}));
 }
 
