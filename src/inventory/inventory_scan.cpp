@@ -40,17 +40,17 @@ bool ScanKey(Context& ctx, const std::string& base, const std::vector<std::strin
             CutAtNul(value);
         }
         AppRecordFields app;
-        app.displayName = values[0];
-        const std::string& uninstall = values[1];
-        const std::string& quiet = values[2];
+        app.displayName = std::move(values[0]);
+        std::string& uninstall = values[1];
+        std::string& quiet = values[2];
         const std::string& parent = values[3];
-        app.publisher = values[4];
+        app.publisher = std::move(values[4]);
         if (!parent.empty() || app.displayName.empty() || IsWindowsUpdateName(app.displayName) ||
             WhitelistProtects(whitelist, app.displayName, app.publisher)) {
             continue;
         }
         app.subkeyName = subkey;
-        app.uninstallCommand = quiet.empty() ? uninstall : quiet;
+        app.uninstallCommand = std::move(quiet.empty() ? uninstall : quiet);
         records.push_back(MakeAppRecord(app));
     }
     return true;

@@ -75,7 +75,9 @@ ViewedPath ApplyRegistryViewRule(Context& ctx, const std::string& keyPath);
 
 // The same for several subkeys of one key (an empty name is the key itself), opening that key
 // once: values[k][i] is the text of names[i] in subkeys[k]; a subkey that cannot be opened
-// gives empty texts. The answer is the error of opening the key, otherwise 0.
+// gives empty texts. The answer is the error of opening the key, otherwise 0. The view rule
+// applies to keyPath only: the subkeys are those of the key it opens, so keyPath must lie
+// below any redirected key (as the Uninstall keys do).
 [[nodiscard]] int32_t ReadSubkeyTextValues(Context& ctx, const std::string& topKey,
                                            const std::string& keyPath,
                                            const std::vector<std::string>& subkeys,

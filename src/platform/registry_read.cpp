@@ -193,8 +193,10 @@ int32_t fReadValue(Context& ctx, const std::string& topKey, const std::string& k
 
 namespace {
 
-// Reads the named values of an open key as texts into values.
-void ReadOpenKeyTexts(Context& ctx, os::RegKey key, const std::string& shownKey,
+// Reads the named values of an open key as texts into values. The key's name for the log is
+// made only when a value is refused.
+template <class ShownKey>
+void ReadOpenKeyTexts(Context& ctx, os::RegKey key, const ShownKey& shownKey,
                       const std::vector<std::string>& names, std::vector<std::string>& values) {
     values.assign(names.size(), std::string());
     for (size_t i = 0; i < names.size(); ++i) {
@@ -202,11 +204,11 @@ void ReadOpenKeyTexts(Context& ctx, os::RegKey key, const std::string& shownKey,
         uint32_t size = 0;
         const uint32_t read = QueryWithBuffer(ctx.os.registry, key, names[i], data, size);
         if (read == 0) {
-            values[i] = TextOf(data);
+            values[i] = TextOf(std::move(data));
         } else if (read == kMoreData) {
             ctx.debug.Error(
                 "modRegistry\\fReadValue - VB ERROR: ", {7, "Out of memory"},
-                {"\t- Passed Key: " + shownKey, "\t- Passed Value: " + names[i],
+                {"\t- Passed Key: " + shownKey(), "\t- Passed Value: " + names[i],
                  "\t- Returned Value: ", "\t- lResult (0 is successful): " + ToText(read)});
         }
     }
@@ -248,16 +250,24 @@ int32_t ReadSubkeyTextValues(Context& ctx, const std::string& topKey, const std:
     if (rc != 0) {
         return static_cast<int32_t>(rc);
     }
+    // The parent's handle already names the key of the chosen view: on 64-bit Windows its
+    // subkeys are opened in the 64-bit view, which takes their names as they stand. Asking the
+    // 32-bit view again makes Wine look for a Wow6432Node below every subkey, one more trip to
+    // the wineserver each.
+    const os::RegView childView =
+        viewed.view == os::RegView::kDefault ? os::RegView::kDefault : os::RegView::k64;
     for (size_t k = 0; k < subkeys.size(); ++k) {
         if (subkeys[k].empty()) {
-            ReadOpenKeyTexts(ctx, parent.key, topKey + "\\" + viewed.keyPath, names, values[k]);
+            ReadOpenKeyTexts(
+                ctx, parent.key, [&] { return topKey + "\\" + viewed.keyPath; }, names, values[k]);
             continue;
         }
         OpenedKey child(reg);
-        if (reg.OpenKey(parent.key, subkeys[k], os::regaccess::kQueryValue, viewed.view,
-                        child.key) == 0) {
-            ReadOpenKeyTexts(ctx, child.key, topKey + "\\" + viewed.keyPath + "\\" + subkeys[k],
-                             names, values[k]);
+        if (reg.OpenKey(parent.key, subkeys[k], os::regaccess::kQueryValue, childView, child.key) ==
+            0) {
+            ReadOpenKeyTexts(
+                ctx, child.key, [&] { return topKey + "\\" + viewed.keyPath + "\\" + subkeys[k]; },
+                names, values[k]);
         }
     }
     return static_cast<int32_t>(parent.Close());

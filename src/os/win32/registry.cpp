@@ -48,12 +48,15 @@ public:
                         uint32_t& size) override {
         DWORD t = 0;
         DWORD n = data == nullptr ? 0 : size;
-        std::string buffer(data == nullptr ? 0 : n, '\0');
-        char dummy = 0;
-        BYTE* target = nullptr;
-        if (data != nullptr) {
-            target = reinterpret_cast<BYTE*>(n == 0 ? &dummy : buffer.data());
+        // Most values fit the stack buffer; the answer is then copied once, at its own size.
+        char small[1024];
+        std::string large;
+        char* buffer = small;
+        if (data != nullptr && n > sizeof(small)) {
+            large.resize(n);
+            buffer = large.data();
         }
+        BYTE* target = data == nullptr ? nullptr : reinterpret_cast<BYTE*>(buffer);
         LONG rc = RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &t, target, &n);
         if (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
             size = n;
@@ -62,8 +65,12 @@ public:
             }
         }
         if (rc == ERROR_SUCCESS && data != nullptr) {
-            buffer.resize(n);
-            *data = std::move(buffer);
+            if (buffer == small) {
+                data->assign(small, n);
+            } else {
+                large.resize(n);
+                *data = std::move(large);
+            }
         }
         return static_cast<uint32_t>(rc);
     }
