@@ -1,5 +1,7 @@
 #include "inventory/matching.h"
 
+#include <algorithm>
+
 #include "app/strings.h"
 #include "app/strip.h"
 
@@ -10,6 +12,17 @@ namespace {
 // inside it.
 bool DisabledTermIn(std::string_view text, std::string_view term) {
     return StartsWithNoCase(text, term.substr(1)) || ContainsNoCase(text, term);
+}
+
+// One of the terms is in the trimmed display name or the trimmed publisher.
+template <class TermIn>
+bool AnyTermIn(const std::vector<std::string>& terms, std::string_view displayName,
+               std::string_view publisher, TermIn termIn) {
+    const std::string_view name = TrimView(displayName);
+    const std::string_view pub = TrimView(publisher);
+    return std::any_of(terms.begin(), terms.end(), [&](const std::string& term) {
+        return termIn(name, term) || termIn(pub, term);
+    });
 }
 
 }  // namespace
@@ -32,26 +45,14 @@ BlacklistTerms BlacklistTermsOf(const std::vector<std::string>& lines) {
 
 bool MatchesDefinition(const BlacklistTerms& terms, std::string_view displayName,
                        std::string_view publisher) {
-    const std::string_view name = TrimView(displayName);
-    const std::string_view pub = TrimView(publisher);
-    for (const std::string& term : terms.enabled) {
-        if (ContainsNoCase(name, term) || ContainsNoCase(pub, term)) {
-            return true;
-        }
-    }
-    return false;
+    return AnyTermIn(
+        terms.enabled, displayName, publisher,
+        [](std::string_view text, std::string_view term) { return ContainsNoCase(text, term); });
 }
 
 bool MatchesDisabledDefinition(const BlacklistTerms& terms, std::string_view displayName,
                                std::string_view publisher) {
-    const std::string_view name = TrimView(displayName);
-    const std::string_view pub = TrimView(publisher);
-    for (const std::string& term : terms.disabled) {
-        if (DisabledTermIn(name, term) || DisabledTermIn(pub, term)) {
-            return true;
-        }
-    }
-    return false;
+    return AnyTermIn(terms.disabled, displayName, publisher, DisabledTermIn);
 }
 
 bool MatchesDefinition(const std::vector<std::string>& lines, std::string_view displayName,
