@@ -8,6 +8,7 @@
 #include "app/strings.h"
 #include "app/strip.h"
 #include "engine/process_termination.h"
+#include "os/errors.h"
 #include "platform/fs_redirection.h"
 #include "platform/registry.h"
 
@@ -22,7 +23,7 @@ constexpr Browsers kCloseOrder = {"iexplore.exe", "firefox.exe", "chrome.exe", "
                                   "dragon.exe",   "opera.exe",   "safari.exe"};
 
 constexpr const char* kDebuggerValue = "Debugger";
-constexpr uint32_t kMoreData = 234;
+using os::error::kMoreData;
 // A debugger's command line is short; anything larger is not copied.
 constexpr uint32_t kLargestDebugger = 64 * 1024;
 
@@ -32,9 +33,8 @@ std::string BrowserKey(const std::string& browser) {
 
 // A key that cannot be listed still counts as there: it may hold settings of its own.
 bool KeyExists(Context& ctx, const std::string& keyPath) {
-    constexpr int32_t kNotFound = 2;
     std::string list;
-    return fEnumKey(ctx, "HKLM", keyPath, list) != kNotFound;
+    return fEnumKey(ctx, "HKLM", keyPath, list) != os::error::kFileNotFound;
 }
 
 // The text of a value; nothing when it cannot be read.

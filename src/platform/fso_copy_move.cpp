@@ -2,6 +2,7 @@
 #include "app/context.h"
 #include "app/strings.h"
 #include "app/strip.h"
+#include "os/errors.h"
 #include "os/user_prompts.h"
 #include "platform/file_dates.h"
 #include "platform/file_tests.h"
@@ -11,8 +12,8 @@
 namespace kestrel {
 namespace {
 
-constexpr uint32_t kInvalidName = 123;
-constexpr uint32_t kAccessDenied = 5;
+using os::error::kAccessDenied;
+using os::error::kInvalidName;
 
 // A name beside target that nothing uses yet, for the new file until it takes target's place.
 std::string FreeNameBeside(Context& ctx, clsFSO& fso, const std::string& target) {

@@ -1,6 +1,7 @@
 #include "app/context.h"
 #include "app/settings.h"
 #include "app/strings.h"
+#include "os/errors.h"
 #include "platform/file_tests.h"
 #include "platform/key_permissions.h"
 #include "platform/process_launch.h"
@@ -10,10 +11,10 @@
 namespace kestrel {
 namespace {
 
-constexpr int32_t kNotFound = 2;
-constexpr int32_t kInvalidHandle = 6;
-constexpr int32_t kInvalidParameter = 87;
-constexpr int32_t kWriteFault = 29;
+using os::error::kFileNotFound;
+using os::error::kInvalidHandle;
+using os::error::kInvalidParameter;
+using os::error::kWriteFault;
 // Windows nests keys at most 512 levels deep.
 constexpr int kDeepestKey = 512;
 const VbError kBadArgument{5, "Invalid procedure call or argument"};
@@ -29,7 +30,7 @@ std::string TrimBackslashes(const std::string& text) {
 void LogResult(Context& ctx, int32_t logged) {
     if (logged == 0) {
         ctx.debug.Print("\t- lResult: 0 SUCCESS");
-    } else if (logged == kNotFound) {
+    } else if (logged == kFileNotFound) {
         ctx.debug.Print("\t- lResult: 2 NOT FOUND");
     } else {
         ctx.debug.Print("\t- lResult (0=Success 2=Not Found): " + ToText(logged));
@@ -96,7 +97,7 @@ bool DeleteKeyWithPrograms(Context& ctx, os::RegKey top, const std::string& topK
         }
     }
     std::string list;
-    return EnumKeyInView(ctx, top, topKey, child, view, list) == kNotFound;
+    return EnumKeyInView(ctx, top, topKey, child, view, list) == kFileNotFound;
 }
 
 // "hkey_local_machine\\" and the like for the four keys whose values subinacl.exe repairs.
@@ -203,7 +204,7 @@ int32_t fDeleteKey(Context& ctx, const std::string& topKey, const std::string& k
                 }
             }
             logged = static_cast<int32_t>(answer);
-            if (answer == 0 || answer == kNotFound) {
+            if (answer == 0 || answer == kFileNotFound) {
                 result = 0;
                 deleted = true;
                 break;
@@ -221,13 +222,13 @@ int32_t fDeleteKey(Context& ctx, const std::string& topKey, const std::string& k
     if (!deleted) {
         try {
             if (DeleteKeyWithPrograms(ctx, top, topKey, parent, sub, viewed.view)) {
-                logged = kNotFound;
+                logged = kFileNotFound;
             }
         } catch (const std::exception& e) {
             failure(ExceptionError(e));
         }
     }
-    if (logged == kNotFound) {
+    if (logged == kFileNotFound) {
         notFound = true;
     }
     ctx.debug.Print("modRegistry\\fDeleteKey: ");
@@ -271,7 +272,7 @@ int32_t fDeleteValue(Context& ctx, const std::string& topKey, const std::string&
                     }
                 }
                 logged = static_cast<int32_t>(answer);
-                if (answer == 0 || answer == kNotFound) {
+                if (answer == 0 || answer == kFileNotFound) {
                     result = 0;
                     break;
                 }
@@ -286,7 +287,7 @@ int32_t fDeleteValue(Context& ctx, const std::string& topKey, const std::string&
         failure(ExceptionError(e));
         return result;
     }
-    if (logged == kNotFound) {
+    if (logged == kFileNotFound) {
         notFound = true;
     }
     ctx.debug.Print("modRegistry\\fDeleteValue:");

@@ -3,13 +3,14 @@
 
 #include "app/context.h"
 #include "app/strings.h"
+#include "os/errors.h"
 #include "platform/registry.h"
 #include "platform/registry_detail.h"
 
 namespace kestrel {
 namespace {
 
-constexpr uint32_t kMoreData = 234;
+using os::error::kMoreData;
 constexpr uint32_t kIniBuffer = 255;
 // A registry value larger than this is no setting, path or list; it is not read into memory.
 constexpr uint32_t kLargestValue = 16u * 1024 * 1024;

@@ -3,13 +3,14 @@
 
 #include "app/context.h"
 #include "app/strings.h"
+#include "os/errors.h"
 #include "platform/registry.h"
 #include "platform/registry_detail.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int32_t kInvalidParameter = 87;
+using os::error::kInvalidParameter;
 constexpr uint32_t kKeyWriteAccess = os::regaccess::kSetValue | os::regaccess::kCreateSubKey;
 
 // The value as a 32-bit integer, as a conversion to Long would give it: a whole number with

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "app/strings.h"
+#include "os/errors.h"
 
 namespace kestrel::os::fake {
 namespace {
@@ -13,14 +14,14 @@ std::string LiteralOf(const std::string& display) {
     return StartsWith(display, "\\\\") ? "\\\\?\\UNC\\" + display.substr(2) : "\\\\?\\" + display;
 }
 
-constexpr uint32_t kFileNotFound = 2;
-constexpr uint32_t kPathNotFound = 3;
-constexpr uint32_t kAccessDenied = 5;
-constexpr uint32_t kSharingViolation = 32;
-constexpr uint32_t kFileExists = 80;
-constexpr uint32_t kInvalidName = 123;
-constexpr uint32_t kDirNotEmpty = 145;
-constexpr uint32_t kAlreadyExists = 183;
+using os::error::kAccessDenied;
+using os::error::kAlreadyExists;
+using os::error::kDirNotEmpty;
+using os::error::kFileExists;
+using os::error::kFileNotFound;
+using os::error::kInvalidName;
+using os::error::kPathNotFound;
+using os::error::kSharingViolation;
 
 }  // namespace
 

@@ -4,15 +4,16 @@
 #include <cstdint>
 
 #include "app/strings.h"
+#include "os/errors.h"
 
 namespace kestrel::os::fake {
 namespace {
 
-constexpr uint32_t kFileNotFound = 2;
-constexpr uint32_t kAccessDenied = 5;
-constexpr uint32_t kInvalidHandle = 6;
-constexpr uint32_t kInvalidWindowHandle = 1400;
-constexpr uint32_t kInvalidParameter = 87;
+using os::error::kAccessDenied;
+using os::error::kFileNotFound;
+using os::error::kInvalidHandle;
+using os::error::kInvalidParameter;
+using os::error::kInvalidWindowHandle;
 
 std::string FileName(const std::string& path) {
     size_t cut = path.find_last_of('\\');

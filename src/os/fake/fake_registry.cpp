@@ -3,18 +3,19 @@
 #include <algorithm>
 
 #include "app/strings.h"
+#include "os/errors.h"
 
 namespace kestrel::os::fake {
 
 namespace {
 
-constexpr uint32_t kFileNotFound = 2;
-constexpr uint32_t kAccessDenied = 5;
-constexpr uint32_t kInvalidHandle = 6;
-constexpr uint32_t kBadPathname = 161;
-constexpr uint32_t kMoreData = 234;
-constexpr uint32_t kNoMoreItems = 259;
-constexpr uint32_t kKeyDeleted = 1018;
+using os::error::kAccessDenied;
+using os::error::kBadPathname;
+using os::error::kFileNotFound;
+using os::error::kInvalidHandle;
+using os::error::kKeyDeleted;
+using os::error::kMoreData;
+using os::error::kNoMoreItems;
 constexpr uint32_t kInheritOnly = 0x08;
 constexpr uint32_t kViewBits = regaccess::kWow64_32Key | regaccess::kWow64_64Key;
 
