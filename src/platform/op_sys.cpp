@@ -156,13 +156,15 @@ int16_t clsOpSys::WindowsMode() const {
     return static_cast<int16_t>(m_ctx.os.system.CleanBoot());
 }
 
+// The section Windows XP's setup writes into prodspec.ini, beside its "Product" name.
+constexpr const char* kProdSpecSection = "Product Specification";
+
 std::string clsOpSys::EditionFromProductSpec() const {
     const std::string file = m_env.systemFolder + "\\prodspec.ini";
     if (!DoesFileExist(m_ctx, file)) {
         return " Undefined Edition ";
     }
-    const std::string product =
-        LCase(ReadIniSection(m_ctx, file, "Product Specification", "Product"));
+    const std::string product = LCase(ReadIniSection(m_ctx, file, kProdSpecSection, "Product"));
     std::string edition;
     if (product.find("home") != std::string::npos) {
         edition = " Home ";
