@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 #include "os/fake/fake_basics.h"
 #include "platform/fso.h"
@@ -37,8 +38,7 @@ TEST_F(FsoFiles, DrivesExistWhenPresentAndReady) {
     EXPECT_EQ(fso.Available_Drives(), (std::vector<std::string>{"C:\\", "E:\\", "N:\\"}));
     uint64_t free = 0, total = 0;
     EXPECT_TRUE(fso.Get_Disk_Space("N:", free, total));
-    EXPECT_EQ(free, 5u);
-    EXPECT_EQ(total, 10u);
+    EXPECT_EQ(std::tie(free, total), std::tuple(5u, 10u));
     EXPECT_FALSE(fso.Get_Disk_Space("E:", free, total));
     EXPECT_FALSE(fso.Get_Disk_Space("Q:", free, total));
 }
@@ -152,16 +152,10 @@ TEST_F(FsoFiles, FileDetailsAndHiddenFiles) {
     m.files.AddFile("C:\\data\\plain.txt");
     ASSERT_TRUE(fso.Get_FileInfo("C:\\data\\desktop.ini"));
     const FileDetails& d = fso.Details();
-    EXPECT_EQ(d.drive, "C:");
-    EXPECT_EQ(d.path, "C:\\data\\desktop.ini");
-    EXPECT_EQ(d.name, "desktop.ini");
-    EXPECT_EQ(d.parentFolder, "C:\\data");
-    EXPECT_EQ(d.type, "INI File");
-    EXPECT_EQ(d.extension, "ini");
-    EXPECT_EQ(d.size, 7u);
-    EXPECT_EQ(d.created, 100);
-    EXPECT_EQ(d.modified, 200);
-    EXPECT_EQ(d.attributes, 38u);
+    EXPECT_EQ(
+        std::tie(d.drive, d.path, d.name, d.parentFolder, d.type, d.extension),
+        std::tuple("C:", "C:\\data\\desktop.ini", "desktop.ini", "C:\\data", "INI File", "ini"));
+    EXPECT_EQ(std::tie(d.size, d.created, d.modified, d.attributes), std::tuple(7u, 100, 200, 38u));
     // 38 has no attribute letters, yet the file is hidden.
     EXPECT_EQ(clsFSO::Attribute_String(38), "");
     EXPECT_TRUE(fso.IsFileHidden("C:\\data\\desktop.ini"));

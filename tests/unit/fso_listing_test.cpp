@@ -1,6 +1,9 @@
 // Listings: Get_FileList, Get_DirList and what is counted over them, and FindFiles.
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "app/strings.h"
 #include "os/fake/fake_basics.h"
 #include "platform/file_search.h"
@@ -24,6 +27,7 @@ protected:
         m.files.AddFolder("C:\\data\\empty");
     }
     std::vector<std::string> Lines() const { return m.debugOut.lines; }
+    std::vector<std::string> TakeLines() { return std::exchange(m.debugOut.lines, {}); }
 
     testing::FakeMachine m;
     clsFSO fso{m.ctx};
@@ -60,14 +64,12 @@ TEST_F(Listings, AllFilesForStarDotStarOrASpecWithoutAStar) {
 
 TEST_F(Listings, NoFolderTextAMissingFolderOrARelativeOneGiveNothingAndAreLogged) {
     EXPECT_EQ(fso.Get_FileList("", true), "");
-    EXPECT_EQ(Lines(),
+    EXPECT_EQ(TakeLines(),
               std::vector<std::string>{"\tcFSO\\Get_FileList - Passed no string, aborting!"});
-    m.debugOut.lines.clear();
     EXPECT_EQ(fso.Get_FileList("C:\\missing", true), "");
-    EXPECT_EQ(Lines(),
+    EXPECT_EQ(TakeLines(),
               (std::vector<std::string>{"\tclsFSO\\Get_FileList - VB ERROR: 76 Path not found",
                                         "\tclsFSO\\Get_FileList -      DIR: C:\\missing"}));
-    m.debugOut.lines.clear();
     EXPECT_EQ(fso.Get_FileList("data", true), "");
     EXPECT_EQ(fso.Get_FileList("C:\\data\\a.TXT", true), "");
     EXPECT_EQ(fso.Get_FileList("Q:\\", true), "");
@@ -167,9 +169,7 @@ TEST_F(Listings, TotalsCountTheFilesOnOrAfterTheDate) {
     m.files.SetTimes("C:\\data\\c.log", FileTimeOf(2024, 6, 1), FileTimeOf(2024, 6, 1));
     m.files.SetTimes("C:\\data\\noext", FileTimeOf(2019, 1, 1), FileTimeOf(2019, 1, 1));
     FileTotals totals = fso.Get_Totals("C:\\data", "2024-05-01", FileDate::kModified, false);
-    EXPECT_TRUE(totals.valid);
-    EXPECT_EQ(totals.files, 2);
-    EXPECT_EQ(totals.bytes, 5u + 7);
+    EXPECT_EQ(std::tie(totals.valid, totals.files, totals.bytes), std::tuple(true, 2, 5u + 7));
     EXPECT_EQ(fso.Get_Totals("C:\\data", "5/1/2024", FileDate::kCreated, true).files, 1);
     totals = fso.Get_Totals("C:\\data", "", FileDate::kAccessed, true);
     EXPECT_EQ(totals.files, 6);

@@ -1,6 +1,8 @@
 // Paths as texts: the clsFSO helpers, the path forms and the date and number texts.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "os/fake/fake_basics.h"
 #include "platform/file_dates.h"
 #include "platform/fso.h"
@@ -27,11 +29,7 @@ TEST(AttributeString, LettersForExactlyTheListedValues) {
 
 TEST(FsoPathParts, NamesExtensionsAndParentsAsTheScriptingRuntimeGivesThem) {
     struct Case {
-        const char* path;
-        const char* name;
-        const char* base;
-        const char* extension;
-        const char* parent;
+        const char *path, *name, *base, *extension, *parent;
     };
     const Case cases[] = {
         {"C:\\dir\\file.txt", "file.txt", "file", "txt", "C:\\dir"},
@@ -143,13 +141,9 @@ TEST(PathForms, LiteralFormsNameExactlyWhatIsSpelled) {
 TEST(FileDates, DatesTypedByTheUser) {
     os::LocalTime date;
     ASSERT_TRUE(ParseDateText(" 2024-02-29 ", date));
-    EXPECT_EQ(date.year, 2024);
-    EXPECT_EQ(date.month, 2);
-    EXPECT_EQ(date.day, 29);
+    EXPECT_EQ(std::tie(date.year, date.month, date.day), std::tuple(2024, 2, 29));
     ASSERT_TRUE(ParseDateText("12/31/1999", date));
-    EXPECT_EQ(date.year, 1999);
-    EXPECT_EQ(date.month, 12);
-    EXPECT_EQ(date.day, 31);
+    EXPECT_EQ(std::tie(date.year, date.month, date.day), std::tuple(1999, 12, 31));
     for (const char* bad : {"", "2023-02-29", "2024-13-01", "2024-00-10", "31/12/1999", "1/1/99",
                             "yesterday", "2024-1-1-1", "2024--1", "1500-01-01", "+2024-01-01"}) {
         EXPECT_FALSE(ParseDateText(bad, date)) << bad;

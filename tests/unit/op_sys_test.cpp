@@ -1,27 +1,32 @@
 // clsOpSys: the version flags, the display names with their editions and the version text.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/op_sys.h"
 #include "support/fake_machine.h"
 
 namespace kestrel {
 namespace {
 
-void SetVersion(testing::FakeMachine& m, uint32_t platform, uint32_t major, uint32_t minor,
-                uint32_t build, uint8_t productType) {
-    m.system.record.platformId = platform;
-    m.system.record.major = major;
-    m.system.record.minor = minor;
-    m.system.record.build = build;
-    m.system.record.productType = productType;
-}
+class OpSys : public ::testing::Test {
+protected:
+    void SetVersion(uint32_t platform, uint32_t major, uint32_t minor, uint32_t build,
+                    uint8_t productType) {
+        m.system.record.platformId = platform;
+        m.system.record.major = major;
+        m.system.record.minor = minor;
+        m.system.record.build = build;
+        m.system.record.productType = productType;
+    }
+    testing::FakeMachine m;
+};
 
-TEST(OpSys, EveryPlatformRowInItsOrder) {
+TEST_F(OpSys, EveryPlatformRowInItsOrder) {
     struct Row {
         uint32_t platform, major, minor, build;
         uint8_t product;
-        const char* buildLabEx;
-        const char* name;
+        const char *buildLabEx, *name;
     };
     const Row rows[] = {
         {1, 4, 90, 3000, 0, "", "Windows Me"},
@@ -48,55 +53,52 @@ TEST(OpSys, EveryPlatformRowInItsOrder) {
         {3, 5, 1, 0, 0, "", ""},
     };
     for (const Row& row : rows) {
-        testing::FakeMachine m;
-        SetVersion(m, row.platform, row.major, row.minor, row.build, row.product);
+        SetVersion(row.platform, row.major, row.minor, row.build, row.product);
         EXPECT_EQ(clsOpSys(m.ctx, row.buildLabEx).Platform(), row.name)
             << row.major << "." << row.minor << " type " << int(row.product);
     }
 }
 
-TEST(OpSys, FlagsOfTheEdgeVersions) {
-    testing::FakeMachine m;
-    SetVersion(m, 2, 6, 1, 7601, 1);
+TEST_F(OpSys, FlagsOfTheEdgeVersions) {
+    SetVersion(2, 6, 1, 7601, 1);
     clsOpSys seven(m.ctx);
     EXPECT_TRUE(seven.IsVista() && seven.IsWin7() && seven.IsWinXP() && seven.IsWin2K() &&
                 seven.IsWinNT());
     EXPECT_FALSE(seven.Is2003() || seven.IsWin8() || seven.Is2008() || seven.IsServer() ||
                  seven.IsWin9x());
-    SetVersion(m, 2, 6, 2, 9200, 1);
+    SetVersion(2, 6, 2, 9200, 1);
     clsOpSys eight(m.ctx);
     EXPECT_TRUE(eight.Is2003());
     EXPECT_TRUE(eight.IsWin8());
     EXPECT_FALSE(eight.Is2012());
-    SetVersion(m, 2, 5, 2, 3790, 1);
+    SetVersion(2, 5, 2, 3790, 1);
     clsOpSys xp64(m.ctx);
     EXPECT_TRUE(xp64.IsWinXP() && xp64.Is2003());
     EXPECT_FALSE(xp64.IsVista());
-    SetVersion(m, 1, 4, 90, 3000, 0);
+    SetVersion(1, 4, 90, 3000, 0);
     clsOpSys me(m.ctx);
     EXPECT_TRUE(me.IsWin95() && me.IsWin98() && me.IsWinME() && me.IsWin9x());
     EXPECT_FALSE(me.IsWinNT() || me.IsWinXP());
-    SetVersion(m, 2, 6, 0, 6001, 2);
+    SetVersion(2, 6, 0, 6001, 2);
     clsOpSys dc(m.ctx);
     EXPECT_TRUE(dc.Is2008() && dc.IsServer());
     EXPECT_FALSE(dc.Is2008R2());
     EXPECT_EQ(dc.ProductTypeName(), "Domain Controller");
 }
 
-TEST(OpSys, Update1NeedsABuildLabExBeyond17030) {
-    testing::FakeMachine m;
-    SetVersion(m, 2, 6, 3, 9600, 1);
+TEST_F(OpSys, Update1NeedsABuildLabExBeyond17030) {
+    SetVersion(2, 6, 3, 9600, 1);
     for (const char* no : {"", "9600", "9600.17030.x", "9600.abc", "x", ".", "9600..17031"}) {
         EXPECT_FALSE(clsOpSys(m.ctx, no).IsWin81u1()) << no;
     }
     for (const char* yes : {"9600.17031", "9600.18000x.y", "1.99999999999999999999"}) {
         EXPECT_TRUE(clsOpSys(m.ctx, yes).IsWin81u1()) << yes;
     }
-    SetVersion(m, 2, 6, 2, 9200, 1);
+    SetVersion(2, 6, 2, 9200, 1);
     EXPECT_FALSE(clsOpSys(m.ctx, "9600.17031").IsWin81u1());
 }
 
-TEST(OpSys, EditionsBySku) {
+TEST_F(OpSys, EditionsBySku) {
     const std::map<uint32_t, std::string> named = {{0, " Undefined Edition "},
                                                    {1, " Ultimate "},
                                                    {2, " Home Basic "},
@@ -133,7 +135,6 @@ TEST(OpSys, EditionsBySku) {
                                            ? it->second
                                            : " Unknown (SKU Bit " + std::to_string(sku) + ") ");
     }
-    testing::FakeMachine m;
     m.system.sku = 28;
     clsOpSys os(m.ctx);
     EXPECT_EQ(os.Platform(), "Windows 7 Unknown (SKU Bit 28) ");
@@ -142,9 +143,8 @@ TEST(OpSys, EditionsBySku) {
     EXPECT_EQ(m.system.skuQueries, 2);
 }
 
-TEST(OpSys, EditionsBeforeVistaComeFromProdspec) {
-    testing::FakeMachine m;
-    SetVersion(m, 2, 5, 1, 2600, 1);
+TEST_F(OpSys, EditionsBeforeVistaComeFromProdspec) {
+    SetVersion(2, 5, 1, 2600, 1);
     const std::string prodspec = "C:\\Windows\\System32\\prodspec.ini";
     struct Case {
         const char* product;
@@ -172,8 +172,7 @@ TEST(OpSys, EditionsBeforeVistaComeFromProdspec) {
     EXPECT_EQ(m.system.skuQueries, 0);
 }
 
-TEST(OpSys, VersionTextAndRecordFields) {
-    testing::FakeMachine m;
+TEST_F(OpSys, VersionTextAndRecordFields) {
     m.system.record.build = 0x1DB11DB1;  // the low word: 7601
     m.system.record.csdVersion = std::string("  Service Pack 1 \0stale", 23);
     m.system.record.suiteMask = 0x116;
@@ -181,13 +180,10 @@ TEST(OpSys, VersionTextAndRecordFields) {
     EXPECT_EQ(os.BuildNumber(), 7601);
     EXPECT_EQ(os.CSDVersion(), "Service Pack 1");
     EXPECT_EQ(os.Version(), "Windows 7 Professional  Service Pack 1 (Version 6.1, Build 7601)");
-    EXPECT_EQ(os.MajorVersion(), 6);
-    EXPECT_EQ(os.MinorVersion(), 1);
-    EXPECT_EQ(os.PlatformID(), 2);
-    EXPECT_EQ(os.ProductType(), 1);
+    EXPECT_EQ(std::tuple(os.MajorVersion(), os.MinorVersion(), os.PlatformID(), os.ProductType(),
+                         os.ServicePackMajor(), os.SuiteMask()),
+              std::tuple(6, 1, 2, 1, 1, 0x116));
     EXPECT_EQ(os.ProductTypeName(), "NT Workstation");
-    EXPECT_EQ(os.ServicePackMajor(), 1);
-    EXPECT_EQ(os.SuiteMask(), 0x116);
     EXPECT_TRUE(os.HasAS() && os.HasBO() && os.HasTS() && os.HasDC());
     EXPECT_FALSE(os.HasSBS() || os.HasSBSr());
     EXPECT_EQ(os.VistaSKU(), "");
@@ -199,8 +195,7 @@ TEST(OpSys, VersionTextAndRecordFields) {
     EXPECT_EQ(odd.Version(), "Windows 7 Professional   (Version 6.1, Build -1)");
 }
 
-TEST(OpSys, SuiteMaskBits) {
-    testing::FakeMachine m;
+TEST_F(OpSys, SuiteMaskBits) {
     struct Case {
         uint16_t mask;
         bool as, bo, dc, sbs, sbsr, ts;
@@ -214,17 +209,14 @@ TEST(OpSys, SuiteMaskBits) {
                           Case{0x80, false, false, true, false, false, false}}) {
         m.system.record.suiteMask = c.mask;
         clsOpSys os(m.ctx);
-        EXPECT_EQ(os.HasAS(), c.as) << c.mask;
-        EXPECT_EQ(os.HasBO(), c.bo) << c.mask;
-        EXPECT_EQ(os.HasDC(), c.dc) << c.mask;
-        EXPECT_EQ(os.HasSBS(), c.sbs) << c.mask;
-        EXPECT_EQ(os.HasSBSr(), c.sbsr) << c.mask;
-        EXPECT_EQ(os.HasTS(), c.ts) << c.mask;
+        EXPECT_EQ(
+            std::tuple(os.HasAS(), os.HasBO(), os.HasDC(), os.HasSBS(), os.HasSBSr(), os.HasTS()),
+            std::tuple(c.as, c.bo, c.dc, c.sbs, c.sbsr, c.ts))
+            << c.mask;
     }
 }
 
-TEST(OpSys, TheShortRecordAndNoRecordAtAll) {
-    testing::FakeMachine m;
+TEST_F(OpSys, TheShortRecordAndNoRecordAtAll) {
     m.system.extendedRecordWorks = false;
     clsOpSys shorter(m.ctx);
     EXPECT_TRUE(shorter.IsWin7());
@@ -238,8 +230,7 @@ TEST(OpSys, TheShortRecordAndNoRecordAtAll) {
     EXPECT_EQ(none.Platform(), "");
 }
 
-TEST(OpSys, TheStartModeAndTheEnvironmentOfTheMoment) {
-    testing::FakeMachine m;
+TEST_F(OpSys, TheStartModeAndTheEnvironmentOfTheMoment) {
     clsOpSys os(m.ctx);
     EXPECT_EQ(os.WindowsMode(), 0);
     m.system.cleanBoot = 2;

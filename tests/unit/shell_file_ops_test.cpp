@@ -9,10 +9,10 @@ namespace {
 
 using os::ShellOp;
 
-std::vector<std::string> DeleteLines(const std::string& head, const std::string& path,
-                                     bool result) {
-    return {"\t" + head, "\t\t- passed: " + path,
-            std::string("\t\t- returned: ") + (result ? "True" : "False")};
+void AddDeleteLines(std::vector<std::string>& lines, const std::string& head,
+                    const std::string& path, bool result) {
+    lines.insert(lines.end(), {"\t" + head, "\t\t- passed: " + path,
+                               std::string("\t\t- returned: ") + (result ? "True" : "False")});
 }
 
 class ShellOps : public ::testing::Test {
@@ -37,10 +37,9 @@ TEST_F(ShellOps, APIDeleteTakesTreesForGoodWithTheSilentFlags) {
     EXPECT_FALSE(m.files.Exists("C:\\app\\bin"));
     EXPECT_TRUE(m.shell.recycled.empty());
     EXPECT_EQ(m.shell.recycleIconUpdates, 0);
-    std::vector<std::string> expected =
-        DeleteLines("commonmodule\\APIDelete: ", "C:\\app\\bin", true);
-    for (const auto& line : DeleteLines("commonmodule\\APIDelete: ", "C:\\app\\a.log", true)) {
-        expected.push_back(line);
+    std::vector<std::string> expected;
+    for (const char* path : {"C:\\app\\bin", "C:\\app\\a.log"}) {
+        AddDeleteLines(expected, "commonmodule\\APIDelete: ", path, true);
     }
     EXPECT_EQ(m.debugOut.lines, expected);
 }

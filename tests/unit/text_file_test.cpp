@@ -12,6 +12,8 @@ protected:
     testing::FakeMachine m;
     const std::string list = "C:\\Kestrel\\Kestrel.txt";
 };
+using FileTests = TextFileTest;
+using Redirection = TextFileTest;
 
 TEST_F(TextFileTest, OverwriteReplacesTheFileWithTextAndCrLf) {
     m.files.AddFile(list, "old content\r\n");
@@ -92,8 +94,7 @@ TEST_F(TextFileTest, ReadTextLinesAcceptsAnyLineEnd) {
     EXPECT_FALSE(ReadTextLines(m.ctx, "C:\\Kestrel\\folder.txt", lines));
 }
 
-TEST(FileTests, OnlyAbsolutePathsExist) {
-    testing::FakeMachine m;
+TEST_F(FileTests, OnlyAbsolutePathsExist) {
     EXPECT_TRUE(DoesDirExist(m.ctx, "C:\\Windows"));
     EXPECT_FALSE(DoesFileExist(m.ctx, "C:\\Windows"));
     EXPECT_FALSE(DoesDirExist(m.ctx, "Windows"));
@@ -107,8 +108,7 @@ TEST(FileTests, OnlyAbsolutePathsExist) {
     EXPECT_EQ(ClassifyPath(m.ctx, "C:\\nothing"), "neither");
 }
 
-TEST(FileTests, LongPathsUseTheLongForm) {
-    testing::FakeMachine m;
+TEST_F(FileTests, LongPathsUseTheLongForm) {
     std::string folder = "C:\\" + std::string(120, 'd');
     m.files.AddFile(folder + "\\file.txt", "x");
     EXPECT_TRUE(DoesFileExist(m.ctx, folder + "\\file.txt"));
@@ -120,27 +120,23 @@ TEST(FileTests, LongPathsUseTheLongForm) {
     EXPECT_TRUE(DoesFileExist(m.ctx, "\\\\server\\share\\f.txt"));
 }
 
-TEST(FileTests, LoggedTestsTellWhatWasAskedAndAnswered) {
-    testing::FakeMachine m;
+TEST_F(FileTests, LoggedTestsTellWhatWasAskedAndAnswered) {
     DoesFileExist(m.ctx, "C:\\Kestrel\\Kestrel.exe", true);
-    EXPECT_EQ(m.debugOut.lines.size(), 3u);
-    EXPECT_EQ(m.debugOut.lines[0], "\tCommonModule\\DoesFileExist: 1");
-    EXPECT_EQ(m.debugOut.lines[1], "\t\t- Passed: C:\\Kestrel\\Kestrel.exe");
-    EXPECT_EQ(m.debugOut.lines[2], "\t\t- Returns: True");
+    EXPECT_EQ(m.debugOut.lines, (std::vector<std::string>{"\tCommonModule\\DoesFileExist: 1",
+                                                          "\t\t- Passed: C:\\Kestrel\\Kestrel.exe",
+                                                          "\t\t- Returns: True"}));
     DoesDirExistNo64bitCheck(m.ctx, "C:\\Nope", true);
     EXPECT_EQ(m.debugOut.lines[3], "\tCommonModule\\DoesDirExistNo64bitCheck: -1");
     EXPECT_EQ(m.debugOut.lines[5], "\t\t- Returns: False");
 }
 
-TEST(FileTests, MakeFolderPathMakesTheWholeChain) {
-    testing::FakeMachine m;
+TEST_F(FileTests, MakeFolderPathMakesTheWholeChain) {
     EXPECT_TRUE(MakeFolderPath(m.ctx, "C:\\a\\b\\c"));
     EXPECT_TRUE(m.files.IsFolder("C:\\a\\b\\c"));
     EXPECT_FALSE(MakeFolderPath(m.ctx, "C:\\Kestrel\\Kestrel.exe\\below"));
 }
 
-TEST(FileTests, Is64BitInstallation) {
-    testing::FakeMachine m;
+TEST_F(FileTests, Is64BitInstallation) {
     EXPECT_TRUE(Is64BitInstallation(m.ctx, ""));
     m.files.AddDrive("D:");
     EXPECT_FALSE(Is64BitInstallation(m.ctx, "D:"));
@@ -150,8 +146,7 @@ TEST(FileTests, Is64BitInstallation) {
     EXPECT_FALSE(Is64BitInstallation(m.ctx, ""));
 }
 
-TEST(Redirection, PairsNestAndTheFirstRevertSwitchesBack) {
-    testing::FakeMachine m;
+TEST_F(Redirection, PairsNestAndTheFirstRevertSwitchesBack) {
     FsRedirection& r = m.ctx.redirection;
     r.Disable();
     EXPECT_EQ(m.wow64.disabled, 0);  // the control is off until the program start
