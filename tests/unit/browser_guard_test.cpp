@@ -25,14 +25,10 @@ protected:
     std::string Key(const std::string& browser) const { return kIfeo + "\\" + browser; }
     std::optional<std::string> Text(const std::string& browser, const std::string& value) {
         auto v = m.registry.GetValue(Key(browser), value);
-        if (!v) {
-            return std::nullopt;
+        if (v && !v->data.empty() && v->data.back() == '\0') {
+            v->data.pop_back();
         }
-        std::string data = v->data;
-        if (!data.empty() && data.back() == '\0') {
-            data.pop_back();
-        }
-        return data;
+        return v ? std::optional(v->data) : std::nullopt;
     }
     // The browsers whose keys were created or opened for writing, in order, each once.
     Lines WrittenInOrder() const {

@@ -13,84 +13,66 @@ void PrintTo(const Action& a, std::ostream* os) {
 namespace {
 
 using K = ActionKind;
-
+using Actions = std::vector<Action>;
 class CommandLineTest : public ::testing::Test {
 protected:
-    std::vector<Action> Parse(const std::string& line) { return ParseCommandLine(line, m_log); }
+    static Action Act(K kind, const std::string& argument = "") { return {kind, argument}; }
+    static Action U(const std::string& definition) { return {K::kUninstall, definition}; }
+    const Action kCleanUp = Act(K::kRemoveOldExe);
+    Actions Parse(const std::string& line) { return ParseCommandLine(line, m_log); }
     os::fake::FakeDebugOutput m_out;
     DebugLog m_log{m_out};
 };
 
 TEST_F(CommandLineTest, EmptyLineTakesTheWindowRoad) {
-    EXPECT_EQ(Parse(""), (std::vector<Action>{{K::kShowMainWindow, ""}, {K::kRemoveOldExe, ""}}));
+    EXPECT_EQ(Parse(""), (Actions{Act(K::kShowMainWindow), kCleanUp}));
 }
 
 TEST_F(CommandLineTest, UnknownArgumentsOnlyCleanUp) {
-    EXPECT_EQ(Parse("/help me"), (std::vector<Action>{{K::kRemoveOldExe, ""}}));
-    EXPECT_EQ(Parse(" "), (std::vector<Action>{{K::kRemoveOldExe, ""}}));
+    EXPECT_EQ(Parse("/help me"), Actions{kCleanUp});
+    EXPECT_EQ(Parse(" "), Actions{kCleanUp});
 }
 
 TEST_F(CommandLineTest, SwitchesRunInTheirFixedOrderWhateverTheirPlace) {
     EXPECT_EQ(Parse("/LOGREPORT /SendReport /FixBrowsers /Auto /Update"),
-              (std::vector<Action>{{K::kUpdate, ""},
-                                   {K::kAutoRun, ""},
-                                   {K::kFixBrowsers, ""},
-                                   {K::kSendReport, ""},
-                                   {K::kLogReport, ""},
-                                   {K::kRemoveOldExe, ""}}));
+              (Actions{Act(K::kUpdate), Act(K::kAutoRun), Act(K::kFixBrowsers), Act(K::kSendReport),
+                       Act(K::kLogReport), kCleanUp}));
 }
 
 TEST_F(CommandLineTest, PackageDownloadsEndTheRunWithTheRestOfTheLine) {
-    EXPECT_EQ(Parse("/getdefs=MyDefs /auto"), (std::vector<Action>{{K::kGetDefs, "MyDefs /auto"}}));
-    EXPECT_EQ(
-        Parse("/update /GETCONFIG=shop.zip /getdefs=x"),
-        (std::vector<Action>{{K::kUpdate, ""}, {K::kGetConfig, "/update shop.zip /getdefs=x"}}));
-    EXPECT_EQ(Parse("  /getconfig=  cfg  "), (std::vector<Action>{{K::kGetConfig, "cfg"}}));
-    EXPECT_EQ(Parse("/getdefs=a/GetDefs=b"), (std::vector<Action>{{K::kGetDefs, "ab"}}));
+    EXPECT_EQ(Parse("/getdefs=MyDefs /auto"), (Actions{Act(K::kGetDefs, "MyDefs /auto")}));
+    EXPECT_EQ(Parse("/update /GETCONFIG=shop.zip /getdefs=x"),
+              (Actions{Act(K::kUpdate), Act(K::kGetConfig, "/update shop.zip /getdefs=x")}));
+    EXPECT_EQ(Parse("  /getconfig=  cfg  "), (Actions{Act(K::kGetConfig, "cfg")}));
+    EXPECT_EQ(Parse("/getdefs=a/GetDefs=b"), (Actions{Act(K::kGetDefs, "ab")}));
 }
 
 TEST_F(CommandLineTest, UninstallDefinitionsAreLowerCasedAndKeepTrailingBlanks) {
-    EXPECT_EQ(Parse("/U=Ask Toolbar"),
-              (std::vector<Action>{{K::kUninstall, "ask toolbar"}, {K::kRemoveOldExe, ""}}));
-    EXPECT_EQ(Parse("/u=one /u=two"),
-              (std::vector<Action>{
-                  {K::kUninstall, "one "}, {K::kUninstall, "two"}, {K::kRemoveOldExe, ""}}));
-    EXPECT_EQ(Parse("/u=one/u=two"),
-              (std::vector<Action>{
-                  {K::kUninstall, "one"}, {K::kUninstall, "two"}, {K::kRemoveOldExe, ""}}));
+    EXPECT_EQ(Parse("/U=Ask Toolbar"), (Actions{U("ask toolbar"), kCleanUp}));
+    EXPECT_EQ(Parse("/u=one /u=two"), (Actions{U("one "), U("two"), kCleanUp}));
+    EXPECT_EQ(Parse("/u=one/u=two"), (Actions{U("one"), U("two"), kCleanUp}));
 }
 
 TEST_F(CommandLineTest, QuotesStayAndEveryUEqualsInsideAPieceGoes) {
-    EXPECT_EQ(Parse("/u=\"My App\""),
-              (std::vector<Action>{{K::kUninstall, "\"my app\""}, {K::kRemoveOldExe, ""}}));
-    EXPECT_EQ(Parse("/u=menu=bar"),
-              (std::vector<Action>{{K::kUninstall, "menbar"}, {K::kRemoveOldExe, ""}}));
+    EXPECT_EQ(Parse("/u=\"My App\""), (Actions{U("\"my app\""), kCleanUp}));
+    EXPECT_EQ(Parse("/u=menu=bar"), (Actions{U("menbar"), kCleanUp}));
 }
 
 TEST_F(CommandLineTest, ExactlyWrittenSwitchesAreStrippedBeforeSplitting) {
     // "/auto" still runs (tested before the strip); "/fixbrowsers" is gone for its own test.
-    EXPECT_EQ(
-        Parse("/auto /u=app /fixbrowsers"),
-        (std::vector<Action>{{K::kAutoRun, ""}, {K::kUninstall, "app"}, {K::kRemoveOldExe, ""}}));
+    EXPECT_EQ(Parse("/auto /u=app /fixbrowsers"), (Actions{Act(K::kAutoRun), U("app"), kCleanUp}));
     // Capitalised forms survive the case-sensitive strip: "/FixBrowsers" runs, and becomes
     // its own piece of the split, which is not a definition.
-    EXPECT_EQ(Parse("/u=app /FixBrowsers"),
-              (std::vector<Action>{
-                  {K::kUninstall, "app "}, {K::kFixBrowsers, ""}, {K::kRemoveOldExe, ""}}));
-    EXPECT_EQ(
-        Parse("/update /u=Tool"),
-        (std::vector<Action>{{K::kUpdate, ""}, {K::kUninstall, "tool"}, {K::kRemoveOldExe, ""}}));
+    EXPECT_EQ(Parse("/u=app /FixBrowsers"), (Actions{U("app "), Act(K::kFixBrowsers), kCleanUp}));
+    EXPECT_EQ(Parse("/update /u=Tool"), (Actions{Act(K::kUpdate), U("tool"), kCleanUp}));
     // The pieces come from the stripped line, so "/logreport" is still seen afterwards.
-    EXPECT_EQ(Parse("/u=app /logreport"),
-              (std::vector<Action>{
-                  {K::kUninstall, "app "}, {K::kLogReport, ""}, {K::kRemoveOldExe, ""}}));
+    EXPECT_EQ(Parse("/u=app /logreport"), (Actions{U("app "), Act(K::kLogReport), kCleanUp}));
 }
 
 TEST_F(CommandLineTest, BlankDefinitionsAreNotPassedOn) {
-    EXPECT_EQ(Parse("/u="), (std::vector<Action>{{K::kRemoveOldExe, ""}}));
-    EXPECT_EQ(Parse("/u=   /u=real"),
-              (std::vector<Action>{{K::kUninstall, "real"}, {K::kRemoveOldExe, ""}}));
-    EXPECT_EQ(Parse("/u=u="), (std::vector<Action>{{K::kRemoveOldExe, ""}}));
+    EXPECT_EQ(Parse("/u="), Actions{kCleanUp});
+    EXPECT_EQ(Parse("/u=   /u=real"), (Actions{U("real"), kCleanUp}));
+    EXPECT_EQ(Parse("/u=u="), Actions{kCleanUp});
     EXPECT_TRUE(m_out.Saw("without a definition"));
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/startup.h"
 #include "inventory/app_list.h"
 #include "inventory/definition_lists.h"
 #include "inventory/matching.h"
@@ -19,15 +20,7 @@ public:
 
 class DefinitionListsTest : public ::testing::Test {
 protected:
-    DefinitionListsTest() {
-        m.ctx.definitions.blacklist = "C:\\Kestrel\\Kestrel.txt";
-        m.ctx.definitions.whitelist = "C:\\Kestrel\\Kestrel_Whitelist.txt";
-        m.ctx.definitions.regValues = "C:\\Kestrel\\Kestrel_RegValues.txt";
-        m.ctx.definitions.regKeys = "C:\\Kestrel\\Kestrel_RegKeys.txt";
-        m.ctx.definitions.runValues = "C:\\Kestrel\\Kestrel_RunValues.txt";
-        m.ctx.definitions.fileSystemObjects = "C:\\Kestrel\\Kestrel_FileSystemObjects.txt";
-        m.ctx.definitions.startMenuFolders = "C:\\Kestrel\\Kestrel_StartMenuFolders.txt";
-    }
+    DefinitionListsTest() { PrepareProgram(m.ctx); }  // each list's file in C:\Kestrel
     testing::FakeMachine m;
     DefinitionBoxes boxes;
     RecordingNotices notices;

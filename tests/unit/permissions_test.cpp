@@ -20,7 +20,6 @@ class Permissions : public ::testing::Test {
 protected:
     Permissions() {
         m.registry.AddKey(kKey);
-        user = m.registry.tokenSids.front();
         m.processes.fallback = [](const std::string&) { return std::optional<Program>(Program{}); };
     }
     std::vector<Ace> Entries() { return m.registry.DaclOf(kKey)->entries; }
@@ -30,7 +29,8 @@ protected:
     }
 
     testing::FakeMachine m;
-    std::string user;
+    const std::string user = m.registry.tokenSids.front();
+    std::string owner, grantee;
 };
 
 bool Same(const Ace& a, const Ace& b) {
@@ -46,8 +46,7 @@ TEST_F(Permissions, ANewEntryReplacesTheTrusteesOwnAndKeepsCanonicalOrder) {
     dacl.entries = {users, inheritedAdmins, oldUser};
     m.registry.SetDacl(kKey, dacl);
 
-    std::string trustee;
-    std::string kind;
+    std::string trustee, kind;
     EXPECT_TRUE(SetKeyAccess(m.ctx, "hklm", "SOFTWARE\\Vendor", trustee, kind, "W"));
     EXPECT_EQ(trustee, "tech");
     EXPECT_EQ(kind, "Allow");
@@ -57,7 +56,6 @@ TEST_F(Permissions, ANewEntryReplacesTheTrusteesOwnAndKeepsCanonicalOrder) {
     EXPECT_TRUE(Same(now[1], Ace{os::ace::kAllowed, kCI, 0x20006, user, {}}));
     EXPECT_TRUE(Same(now[2], inheritedAdmins));
     EXPECT_EQ(m.registry.DaclOf(kKey)->control, 0x1400);
-
     trustee = "Users";
     kind = "Deny";
     EXPECT_TRUE(SetKeyAccess(m.ctx, "HKLM", "SOFTWARE\\Vendor", trustee, kind, "Read"));
@@ -83,8 +81,7 @@ TEST_F(Permissions, RightsTextsAreComparedExactly) {
 
 TEST_F(Permissions, UnknownKeysTopKeysAndTrusteesChangeNothing) {
     const std::vector<Ace> before = Entries();
-    std::string trustee = "nobody-here";
-    std::string kind;
+    std::string trustee = "nobody-here", kind;
     EXPECT_FALSE(SetKeyAccess(m.ctx, "HKLM", "SOFTWARE\\Vendor", trustee, kind, "ALL"));
     trustee.clear();
     EXPECT_FALSE(SetKeyAccess(m.ctx, "HKLM", "SOFTWARE\\Missing", trustee, kind, "ALL"));
@@ -115,17 +112,13 @@ TEST_F(Permissions, FullAccessGoesToFiveTrusteesInTurn) {
 }
 
 TEST_F(Permissions, TakingControlOfAKeyRunsSubinaclTwice) {
-    std::string owner;
-    std::string grantee;
     TakeControlOfKey(m.ctx, "HKCU", "Software\\Vendor", owner, grantee);
     EXPECT_EQ(owner, "tech");
     EXPECT_EQ(grantee, "tech");
     EXPECT_TRUE(m.processes.launches.empty());  // no subinacl.exe anywhere
-
     m.files.AddFile("C:\\Windows\\subinacl.exe", "MZ");
     m.files.AddFile("C:\\Windows\\System32\\subinacl.exe", "MZ");
-    owner.clear();
-    grantee.clear();
+    owner = grantee = "";
     m.env.Set("username", "");
     TakeControlOfKey(m.ctx, "hkcc", "Vendor", owner, grantee);
     EXPECT_EQ(owner, "administrators");
@@ -137,7 +130,6 @@ TEST_F(Permissions, TakingControlOfAKeyRunsSubinaclTwice) {
                "\"C:\\Windows\\System32\\subinacl.exe\" /subkeyreg \"HKEY_CURRENT_CONFIG"
                "\\Vendor\" /setowner=administrators /grant=System=f"}));
     EXPECT_EQ(m.processes.launches[0].showWindow, 0);
-
     owner.clear();
     TakeControlOfKey(m.ctx, "HKXX", "Vendor", owner, grantee);
     EXPECT_EQ(owner, "");
@@ -158,8 +150,6 @@ TEST_F(Permissions, TakingControlOfFilesAndFolders) {
     m.files.AddFile("C:\\Kestrel\\subinacl.exe", "MZ");
     m.files.AddFile("C:\\Data\\locked.dat", "x");
     bool subfolders = true;
-    std::string owner;
-    std::string grantee;
     TakeControl(m.ctx, "C:\\Data\\locked.dat", subfolders, 1, owner, grantee);
     EXPECT_FALSE(subfolders);
     EXPECT_EQ(m.processes.CommandLines(),
@@ -167,11 +157,9 @@ TEST_F(Permissions, TakingControlOfFilesAndFolders) {
                     "/setowner=tech /grant=tech=F"});
     EXPECT_EQ(m.processes.launches[0].showWindow, 1);
     EXPECT_TRUE(Has("\tTakeControl:  C:\\Data\\locked.dat"));
-
     m.env.Set("username", "WORKSHOP-PC$");
     subfolders = true;
-    owner.clear();
-    grantee.clear();
+    owner = grantee = "";
     TakeControl(m.ctx, "C:\\Data\\", subfolders, 0, owner, grantee);
     EXPECT_EQ(owner, "System");
     EXPECT_EQ(grantee, "Everyone");
@@ -183,13 +171,12 @@ TEST_F(Permissions, TakingControlOfFilesAndFolders) {
     EXPECT_EQ(lines[2],
               "\"C:\\Kestrel\\subinacl.exe\" /subdirectories \"C:\\Data\\*.*\" "
               "/setowner=System /grant=Everyone=F");
-
     TakeControl(m.ctx, "C:\\Nothing\\here", subfolders, 0, owner, grantee);
     EXPECT_EQ(m.processes.CommandLines().size(), 3u);
 }
 
 TEST_F(Permissions, AFileGetsTheCurrentUserAsOwner) {
-    std::string owner = "Someone";
+    owner = "Someone";
     ChangeOwnerOfFile(m.ctx, "C:\\Data\\x.dat", owner);
     EXPECT_EQ(owner, "tech");
     EXPECT_EQ(m.security.fileOwners["c:\\data\\x.dat"], user);
@@ -201,7 +188,6 @@ TEST_F(Permissions, AFileGetsTheCurrentUserAsOwner) {
 }
 
 TEST_F(Permissions, EachFailingStepOfAnOwnerChangeIsNamed) {
-    std::string owner;
     m.security.failAt = os::SecurityStep::kSetFileSecurity;
     ChangeOwnerOfFile(m.ctx, "C:\\Data\\x.dat", owner);
     EXPECT_EQ(m.debugOut.lines.back(), "\tSetFileSecurity failed with error code 5");

@@ -40,9 +40,19 @@ protected:
         copy.onExit = [this] { m.registry.RemoveTree("HKLM\\SOFTWARE\\Product"); };
         m.processes.OnProgram("Au_.exe", copy);
     }
+    // Starts that uninstaller and waits for it, with the time-out, for its descendants or not.
+    bool WaitForUninstaller(int32_t timeoutMs, bool descendants) {
+        return ShellAndWaitForTermination(m.ctx, "uninst.exe /S", 1, message, timeoutMs, true,
+                                          {.waitForDescendants = descendants});
+    }
+    bool Shell(const std::string& program, const std::string& parameters, bool wait, uint16_t style,
+               bool asSystem = false) {
+        return ShellX(m.ctx, program, parameters, wait, style, code, asSystem, false, kNoTimeout);
+    }
 
     testing::FakeMachine m;
     std::string message = "untouched";
+    uint32_t code = 0;
     uint32_t m_start = m.clock.milliseconds;
 };
 
@@ -110,17 +120,15 @@ TEST_F(ProcessLaunch, WindowMessagesAreDispatchedWhileWaiting) {
 
 TEST_F(ProcessLaunch, ARelaunchingUninstallerIsWaitedForOnlyWhenAsked) {
     ProvideRelaunchingUninstaller();
-    EXPECT_TRUE(ShellAndWaitForTermination(m.ctx, "uninst.exe /S", 1, message, 300000, true));
+    EXPECT_TRUE(WaitForUninstaller(300000, false));
     EXPECT_EQ(Elapsed(), 100u);
     EXPECT_TRUE(m.registry.KeyExists("HKLM\\SOFTWARE\\Product"));  // verified too early
-
     m.clock.milliseconds += 5000;
     EXPECT_FALSE(m.processes.Running(m.processes.launches.back().pid));
     EXPECT_FALSE(m.registry.KeyExists("HKLM\\SOFTWARE\\Product"));  // the copy did finish
     m_start = m.clock.milliseconds;
     ProvideRelaunchingUninstaller();
-    EXPECT_TRUE(ShellAndWaitForTermination(m.ctx, "uninst.exe /S", 1, message, 300000, true,
-                                           {.waitForDescendants = true}));
+    EXPECT_TRUE(WaitForUninstaller(300000, true));
     EXPECT_EQ(Elapsed(), 1000u);
     EXPECT_FALSE(m.registry.KeyExists("HKLM\\SOFTWARE\\Product"));
 }
@@ -128,8 +136,7 @@ TEST_F(ProcessLaunch, ARelaunchingUninstallerIsWaitedForOnlyWhenAsked) {
 TEST_F(ProcessLaunch, WithoutAGroupTheProcessListFindsTheDescendants) {
     m.processes.groupsUnavailable = true;
     ProvideRelaunchingUninstaller();
-    EXPECT_TRUE(ShellAndWaitForTermination(m.ctx, "uninst.exe /S", 1, message, 300000, true,
-                                           {.waitForDescendants = true}));
+    EXPECT_TRUE(WaitForUninstaller(300000, true));
     EXPECT_EQ(Elapsed(), 1000u);
     EXPECT_FALSE(m.registry.KeyExists("HKLM\\SOFTWARE\\Product"));
     EXPECT_EQ(m.processes.OpenHandleCount(), 0u);
@@ -137,25 +144,21 @@ TEST_F(ProcessLaunch, WithoutAGroupTheProcessListFindsTheDescendants) {
 
 TEST_F(ProcessLaunch, DescendantsShareTheTimeOut) {
     ProvideRelaunchingUninstaller();
-    EXPECT_FALSE(ShellAndWaitForTermination(m.ctx, "uninst.exe /S", 1, message, 500, true,
-                                            {.waitForDescendants = true}));
+    EXPECT_FALSE(WaitForUninstaller(500, true));
     EXPECT_EQ(message, "The process has timed out.");
     EXPECT_EQ(Elapsed(), 501u);
     EXPECT_TRUE(m.registry.KeyExists("HKLM\\SOFTWARE\\Product"));
 }
 
 TEST_F(ProcessLaunch, ShellXTestsFullPathsAndQuotesBlanks) {
-    uint32_t code = 0;
-    EXPECT_FALSE(
-        ShellX(m.ctx, "C:\\Tools\\missing.exe", "/x", true, 0, code, false, false, kNoTimeout));
+    EXPECT_FALSE(Shell("C:\\Tools\\missing.exe", "/x", true, 0));
     EXPECT_EQ(m.debugOut.lines, (Lines{"\tCommonModule\\ShellX FILE NOT FOUND",
                                        "\t\t- sPathAndFileName=C:\\Tools\\missing.exe"}));
     m.files.AddFile("C:\\Program Files\\Tool\\tool.exe", "MZ");
     m.processes.fallback = [](const std::string&) { return std::optional<Program>(Runs(10, 7)); };
-    EXPECT_TRUE(ShellX(m.ctx, "C:\\Program Files\\Tool\\tool.exe", "", true, 1, code, false, false,
-                       kNoTimeout));
+    EXPECT_TRUE(Shell("C:\\Program Files\\Tool\\tool.exe", "", true, 1));
     EXPECT_EQ(code, 7u);
-    EXPECT_TRUE(ShellX(m.ctx, "cmd.exe", "/c exit", true, 0, code, false, false, kNoTimeout));
+    EXPECT_TRUE(Shell("cmd.exe", "/c exit", true, 0));
     EXPECT_EQ(m.processes.CommandLines(),
               (Lines{"\"C:\\Program Files\\Tool\\tool.exe\"", "cmd.exe /c exit"}));
     EXPECT_EQ(m.processes.launches[0].showWindow, 1);
@@ -163,14 +166,13 @@ TEST_F(ProcessLaunch, ShellXTestsFullPathsAndQuotesBlanks) {
 
 TEST_F(ProcessLaunch, ShellXGoesThroughPsexecOnlyWhereItCan) {
     m.processes.fallback = [](const std::string&) { return std::optional<Program>(Runs(10)); };
-    uint32_t code = 0;
-    EXPECT_TRUE(ShellX(m.ctx, "reg.exe", "QUERY x", true, 1, code, true, false, kNoTimeout));
+    EXPECT_TRUE(Shell("reg.exe", "QUERY x", true, 1, true));
     EXPECT_TRUE(Has("\tShellX:  Cannot find PSEXEC.EXE"));
     m.files.AddFile("C:\\Kestrel\\3rd Party Tools\\psexec.exe", "MZ");
-    EXPECT_TRUE(ShellX(m.ctx, "reg.exe", "QUERY x", true, 1, code, true, false, kNoTimeout));
-    EXPECT_TRUE(ShellX(m.ctx, "reg.exe", "QUERY x", false, 1, code, true, false, kNoTimeout));
+    EXPECT_TRUE(Shell("reg.exe", "QUERY x", true, 1, true));
+    EXPECT_TRUE(Shell("reg.exe", "QUERY x", false, 1, true));
     m.env.Set("systemdrive", "X:");  // Windows PE: already SYSTEM
-    EXPECT_TRUE(ShellX(m.ctx, "reg.exe", "QUERY x", true, 1, code, true, false, kNoTimeout));
+    EXPECT_TRUE(Shell("reg.exe", "QUERY x", true, 1, true));
     EXPECT_EQ(m.processes.CommandLines(),
               (Lines{"reg.exe QUERY x",
                      "\"C:\\Kestrel\\3rd Party Tools\\psexec.exe\" -s -i reg.exe QUERY x",
@@ -181,35 +183,32 @@ TEST_F(ProcessLaunch, ShellXGoesThroughPsexecOnlyWhereItCan) {
         styles.push_back(launch.showWindow);
     }
     EXPECT_EQ(styles, (std::vector<int>{1, 0, 0, 1}));
-
     m.env.Set("systemdrive", "C:");
     m.env.programFile = "\\\\server\\tools\\Kestrel\\Kestrel.exe";
-    EXPECT_TRUE(ShellX(m.ctx, "reg.exe", "QUERY x", true, 1, code, true, false, kNoTimeout));
+    EXPECT_TRUE(Shell("reg.exe", "QUERY x", true, 1, true));
     EXPECT_TRUE(Has("\tShellX:  Cannot run app as system with PSEXEC on a UNC path."));
     EXPECT_EQ(m.processes.CommandLines().back(), "reg.exe QUERY x");
 }
 
 TEST_F(ProcessLaunch, ShellXTimesOutWithoutFailingAndMayNotWait) {
     m.processes.OnProgram("long.exe", Runs(10000, 4));
-    uint32_t code = 0;
     EXPECT_TRUE(ShellX(m.ctx, "long.exe", "", true, 0, code, false, true, 200));
     EXPECT_EQ(code, 259u);
     EXPECT_EQ(Elapsed(), 201u);
     m_start = m.clock.milliseconds;
     code = 0;
-    EXPECT_TRUE(ShellX(m.ctx, "long.exe", "", false, 0, code, false, false, kNoTimeout));
+    EXPECT_TRUE(Shell("long.exe", "", false, 0));
     EXPECT_EQ(Elapsed(), 0u);
     EXPECT_EQ(code, 0u);
 }
 
 TEST_F(ProcessLaunch, ShellXReportsStartsThatFail) {
-    uint32_t code = 0;
-    EXPECT_FALSE(ShellX(m.ctx, "nothere.exe", "-a", true, 0, code, false, false, kNoTimeout));
+    EXPECT_FALSE(Shell("nothere.exe", "-a", true, 0));
     EXPECT_EQ(m.debugOut.lines, (Lines{"\tCommonModule\\ShellX VB ERROR: 53 File not found",
                                        "\t\t- sShell=nothere.exe -a"}));
     m.processes.OnProgram("app.exe", Runs(10));
     m.processes.withholdHandles = true;
-    EXPECT_FALSE(ShellX(m.ctx, "app.exe", "", true, 0, code, false, false, kNoTimeout));
+    EXPECT_FALSE(Shell("app.exe", "", true, 0));
     EXPECT_EQ(m.debugOut.lines.back(), "\tShellX (Failed):  app.exe");
 }
 

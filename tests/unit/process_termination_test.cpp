@@ -157,9 +157,8 @@ TEST_F(ProcessTermination, EveryWayRunsWhenOthersAreMissing) {
 
 TEST_F(ProcessTermination, NamesNoProgramFileCanHaveEndNothing) {
     const uint32_t any = m.processes.AddRunning("1234");
-    for (const std::string& bad :
-         {std::string(""), std::string("C:\\Tools\\"), std::string("*.exe"),
-          std::string("C:\\x\\?.exe"), std::string("a\" & del x & \".exe"), std::string("1234")}) {
+    for (const char* bad :
+         {"", "C:\\Tools\\", "*.exe", "C:\\x\\?.exe", "a\" & del x & \".exe", "1234"}) {
         TerminateProcessByName(m.ctx, bad, true);
     }
     EXPECT_TRUE(m.processes.launches.empty());

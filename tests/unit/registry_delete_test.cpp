@@ -22,7 +22,8 @@ protected:
         m.registry.AddKey("HKLM\\SOFTWARE\\Vendor\\App\\B");
         m.registry.PutString("HKCU\\Software\\Vendor", "v", "x");
     }
-    // The outside programs, each exiting at once; Protect makes the key undeletable.
+    // The outside programs, each exiting at once; Protect makes the key undeletable, and a
+    // program Doing a change makes it as it starts.
     void ProvideTools(bool subinacl, bool delReg, bool psexec) {
         if (subinacl) {
             m.files.AddFile("C:\\Kestrel\\subinacl.exe", "MZ");
@@ -40,6 +41,11 @@ protected:
     }
     void Protect(const std::string& path, RegView view = RegView::k64) {
         m.registry.SetFlags(path, {false, true}, view);
+    }
+    static Program Doing(std::function<void()> change) {
+        Program p;
+        p.onStart = std::move(change);
+        return p;
     }
     size_t IndexOf(const std::string& line) const {
         auto& lines = m.debugOut.lines;
@@ -125,11 +131,9 @@ TEST_F(RegistryDeletion, AResistingKeyEscalatesThroughSubinaclRegAndDelReg) {
 TEST_F(RegistryDeletion, TakingControlMayLetTheSecondAttemptSucceed) {
     ProvideTools(true, true, true);
     Protect("HKLM\\SOFTWARE\\Vendor\\App");
-    m.processes.OnProgram("C:\\Kestrel\\subinacl.exe", [this](const std::string&) {
-        Program p;
-        p.onStart = [this] { m.registry.SetFlags("HKLM\\SOFTWARE\\Vendor\\App", {}); };
-        return std::optional<Program>(p);
-    });
+    m.processes.OnProgram("C:\\Kestrel\\subinacl.exe", Doing([this] {
+                              m.registry.SetFlags("HKLM\\SOFTWARE\\Vendor\\App", {});
+                          }));
     EXPECT_EQ(fDeleteKey(m.ctx, "HKLM", "SOFTWARE\\Vendor", "App", notFound), 0);
     EXPECT_FALSE(m.registry.KeyExists("HKLM\\SOFTWARE\\Vendor\\App"));
     EXPECT_EQ(m.processes.CommandLines().size(), 2u);  // the two subinacl runs, nothing after
@@ -150,11 +154,8 @@ TEST_F(RegistryDeletion, GrantingAccessRemovesTheUsersOwnDenyEntry) {
 TEST_F(RegistryDeletion, AKeyRegExeRemovedIsReportedNotFoundWithTheRegistryError) {
     ProvideTools(false, false, false);
     Protect("HKLM\\SOFTWARE\\Vendor\\App");
-    m.processes.OnProgram("reg.exe", [this](const std::string&) {
-        Program p;
-        p.onStart = [this] { m.registry.RemoveTree("HKLM\\SOFTWARE\\Vendor\\App"); };
-        return std::optional<Program>(p);
-    });
+    m.processes.OnProgram("reg.exe",
+                          Doing([this] { m.registry.RemoveTree("HKLM\\SOFTWARE\\Vendor\\App"); }));
     EXPECT_EQ(fDeleteKey(m.ctx, "HKLM", "SOFTWARE\\Vendor", "App", notFound), 5);
     EXPECT_TRUE(notFound);
     EXPECT_EQ(m.processes.CommandLines(),
@@ -249,11 +250,8 @@ TEST_F(RegistryDeletion, AResistingValueGetsSubinaclGrantsAndDelReg) {
     EXPECT_EQ(m.debugOut.lines.back(), "\t\t- lResult (0=Success 2=Not Found): 5");
 
     // DelReg.exe (which ignores the key's protection here) lets the second attempt through.
-    m.processes.OnProgram("C:\\Kestrel\\DelReg.exe", [this](const std::string&) {
-        Program p;
-        p.onStart = [this] { m.registry.SetFlags("HKCU\\Software\\Vendor", {}); };
-        return std::optional<Program>(p);
-    });
+    m.processes.OnProgram("C:\\Kestrel\\DelReg.exe",
+                          Doing([this] { m.registry.SetFlags("HKCU\\Software\\Vendor", {}); }));
     EXPECT_EQ(fDeleteValue(m.ctx, "HKCU", "Software\\Vendor", "v", notFound), 0);
     EXPECT_FALSE(m.registry.GetValue("HKCU\\Software\\Vendor", "v"));
 }

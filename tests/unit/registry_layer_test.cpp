@@ -2,6 +2,9 @@
 // listing, with their log lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <type_traits>
+
 #include "platform/registry.h"
 #include "support/fake_machine.h"
 
@@ -9,20 +12,37 @@ namespace kestrel {
 namespace {
 
 using os::RegView;
+using Lines = std::vector<std::string>;
 const std::string kNul(1, '\0');
+const std::string kVendor = "HKCU\\Software\\Vendor";
 
 class RegistryLayer : public ::testing::Test {
 protected:
-    testing::FakeMachine m;
     bool Has(const std::string& line) const {
-        for (const std::string& l : m.debugOut.lines) {
-            if (l == line) {
-                return true;
-            }
-        }
-        return false;
+        return std::count(m.debugOut.lines.begin(), m.debugOut.lines.end(), line) > 0;
     }
     void Make32BitWindows() { m.env.Unset("ProgramFiles(x86)"); }
+    // Reads into value (kept from call to call, as a caller's variable is) and checks the
+    // result and what value holds then; HKCU\Software\Vendor unless told otherwise.
+    template <typename T>
+    void ExpectRead(T& value, const std::string& name, const std::string& letter,
+                    const std::type_identity_t<T>& dflt, int32_t result,
+                    const std::type_identity_t<T>& expected, const std::string& top = "HKCU",
+                    const std::string& path = "Software\\Vendor") {
+        SCOPED_TRACE(top + "\\" + path + " " + name + " as " + letter);
+        EXPECT_EQ(fReadValue(m.ctx, top, path, name, letter, dflt, value), result);
+        EXPECT_EQ(value, expected);
+    }
+    // Writes to HKCU\Software\Vendor and checks the bytes stored.
+    template <typename V>
+    void ExpectWritten(const std::string& name, const std::string& letter, const V& value,
+                       const std::string& data) {
+        SCOPED_TRACE(name + " as " + letter);
+        EXPECT_EQ(fWriteValue(m.ctx, "HKCU", "Software\\Vendor", name, letter, value), 0);
+        EXPECT_EQ(m.registry.GetValue(kVendor, name)->data, data);
+    }
+
+    testing::FakeMachine m;
 };
 
 TEST_F(RegistryLayer, TopKeysAreTheSixAbbreviationsOrAnExistingFile) {
@@ -33,48 +53,42 @@ TEST_F(RegistryLayer, TopKeysAreTheSixAbbreviationsOrAnExistingFile) {
     EXPECT_EQ(fTopKey(m.ctx, "HKCR"), os::kHkeyClassesRoot);
     EXPECT_EQ(fTopKey(m.ctx, "HKCC"), os::kHkeyCurrentConfig);
     EXPECT_EQ(fTopKey(m.ctx, "HKDD"), os::kHkeyDynData);
-    EXPECT_EQ(fTopKey(m.ctx, "HKEY_LOCAL_MACHINE"), 0u);
-    EXPECT_EQ(fTopKey(m.ctx, ""), 0u);
-    EXPECT_EQ(fTopKey(m.ctx, "HKLM\\"), 0u);
     m.files.AddFile("C:\\Kestrel\\list.ini", "[s]\r\n");
     EXPECT_EQ(fTopKey(m.ctx, "C:\\Kestrel\\list.ini"), kIniFileTarget);
-    EXPECT_EQ(fTopKey(m.ctx, "C:\\Kestrel"), 0u);  // a folder is no file
-    EXPECT_EQ(fTopKey(m.ctx, "C:\\Kestrel\\*.ini"), 0u);
-    EXPECT_EQ(fTopKey(m.ctx, "C:\\Kestrel\\absent.ini"), 0u);
+    // Long forms, stray backslashes, a folder, a wildcard and a missing file are no top keys.
+    for (const char* text : {"HKEY_LOCAL_MACHINE", "", "HKLM\\", "C:\\Kestrel",
+                             "C:\\Kestrel\\*.ini", "C:\\Kestrel\\absent.ini"}) {
+        EXPECT_EQ(fTopKey(m.ctx, text), 0u) << text;
+    }
     EXPECT_TRUE(m.debugOut.lines.empty());
 }
 
 TEST_F(RegistryLayer, TheViewRuleFollowsWow6432NodeAndGuestHives) {
-    auto rule = [&](const std::string& path) { return ApplyRegistryViewRule(m.ctx, path); };
-    ViewedPath v = rule("SOFTWARE\\Wow6432Node\\Vendor\\WOW6432NODE\\App");
-    EXPECT_EQ(v.keyPath, "software\\vendor\\app");
-    EXPECT_EQ(v.view, RegView::k32);
-    v = rule("guest_SOFTWARE\\Wow6432Node\\Vendor");
-    EXPECT_EQ(v.keyPath, "guest_SOFTWARE\\Wow6432Node\\Vendor");
-    EXPECT_EQ(v.view, RegView::k32);
-    v = rule("SOFTWARE\\Wow6432Node");
-    EXPECT_EQ(v.keyPath, "software\\wow6432node");
-    EXPECT_EQ(v.view, RegView::k32);
-    v = rule("SOFTWARE\\Vendor");
-    EXPECT_EQ(v.keyPath, "SOFTWARE\\Vendor");
-    EXPECT_EQ(v.view, RegView::k64);
+    auto expectViewed = [&](const std::string& path, const std::string& keyPath, RegView view) {
+        const ViewedPath v = ApplyRegistryViewRule(m.ctx, path);
+        EXPECT_EQ(v.keyPath, keyPath) << path;
+        EXPECT_EQ(v.view, view) << path;
+    };
+    expectViewed("SOFTWARE\\Wow6432Node\\Vendor\\WOW6432NODE\\App", "software\\vendor\\app",
+                 RegView::k32);
+    expectViewed("guest_SOFTWARE\\Wow6432Node\\Vendor", "guest_SOFTWARE\\Wow6432Node\\Vendor",
+                 RegView::k32);
+    expectViewed("SOFTWARE\\Wow6432Node", "software\\wow6432node", RegView::k32);
+    expectViewed("SOFTWARE\\Vendor", "SOFTWARE\\Vendor", RegView::k64);
     m.env.Set("ProgramFiles(x86)", "x");  // one character is not 64-bit Windows
-    v = rule("SOFTWARE\\Wow6432Node\\Vendor");
-    EXPECT_EQ(v.keyPath, "SOFTWARE\\Wow6432Node\\Vendor");
-    EXPECT_EQ(v.view, RegView::kDefault);
+    expectViewed("SOFTWARE\\Wow6432Node\\Vendor", "SOFTWARE\\Wow6432Node\\Vendor",
+                 RegView::kDefault);
 }
 
 TEST_F(RegistryLayer, ReadingTextsTakesTheViewAndTheQueryRight) {
     m.registry.PutString("HKLM\\SOFTWARE\\Vendor", "Path", "C:\\Vendor", RegView::k32);
     m.registry.PutString("HKLM\\SOFTWARE\\Vendor", "Path", "C:\\Vendor64", RegView::k64);
     std::string text;
-    EXPECT_EQ(fReadValue(m.ctx, "HKLM", "SOFTWARE\\Wow6432Node\\Vendor", "Path", "s", "", text), 0);
-    EXPECT_EQ(text, "C:\\Vendor");
+    ExpectRead(text, "Path", "s", "", 0, "C:\\Vendor", "HKLM", "SOFTWARE\\Wow6432Node\\Vendor");
     EXPECT_EQ(m.registry.opens.back().path, "HKLM\\software\\vendor");
     EXPECT_EQ(m.registry.opens.back().access, 0x0001u);
     EXPECT_EQ(m.registry.opens.back().view, RegView::k32);
-    EXPECT_EQ(fReadValue(m.ctx, "HKLM", "SOFTWARE\\Vendor", "Path", "S", "", text), 0);
-    EXPECT_EQ(text, "C:\\Vendor64");
+    ExpectRead(text, "Path", "S", "", 0, "C:\\Vendor64", "HKLM", "SOFTWARE\\Vendor");
     EXPECT_EQ(m.registry.opens.back().view, RegView::k64);
     Make32BitWindows();
     EXPECT_EQ(fReadValue(m.ctx, "HKLM", "SOFTWARE\\Vendor", "Path", "S", "", text), 0);
@@ -83,36 +97,26 @@ TEST_F(RegistryLayer, ReadingTextsTakesTheViewAndTheQueryRight) {
 }
 
 TEST_F(RegistryLayer, StringValuesReadAsTheirTextWhateverTheirEnd) {
-    const std::string key = "HKCU\\Software\\Vendor";
-    m.registry.PutValue(key, "bare", os::regtype::kSz, "abc");
-    m.registry.PutValue(key, "empty", os::regtype::kSz, "");
-    m.registry.PutValue(key, "multi", os::regtype::kMultiSz, "a" + kNul + "b" + kNul + kNul);
-    m.registry.PutValue(key, "cut", os::regtype::kMultiSz, "a" + kNul + "b");
+    m.registry.PutValue(kVendor, "bare", os::regtype::kSz, "abc");
+    m.registry.PutValue(kVendor, "empty", os::regtype::kSz, "");
+    m.registry.PutValue(kVendor, "multi", os::regtype::kMultiSz, "a" + kNul + "b" + kNul + kNul);
+    m.registry.PutValue(kVendor, "cut", os::regtype::kMultiSz, "a" + kNul + "b");
     std::string text = "x";
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "bare", "S", "d", text), 0);
-    EXPECT_EQ(text, "abc");
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "empty", "S", "d", text), 0);
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "empty", "M", "d", text), 0);
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "multi", "M", "d", text), 0);
-    EXPECT_EQ(text, "a" + kNul + "b" + kNul);
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "cut", "M", "d", text), 0);
-    EXPECT_EQ(text, "a" + kNul + "b" + kNul);
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "absent", "S", "dflt", text), 2);
-    EXPECT_EQ(text, "dflt");
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Nowhere", "v", "S", "dflt", text), 2);
-    EXPECT_EQ(text, "dflt");
+    ExpectRead(text, "bare", "S", "d", 0, "abc");
+    ExpectRead(text, "empty", "S", "d", 0, "");
+    ExpectRead(text, "empty", "M", "d", 0, "");
+    ExpectRead(text, "multi", "M", "d", 0, "a" + kNul + "b" + kNul);
+    ExpectRead(text, "cut", "M", "d", 0, "a" + kNul + "b" + kNul);
+    ExpectRead(text, "absent", "S", "dflt", 2, "dflt");
+    ExpectRead(text, "v", "S", "dflt", 2, "dflt", "HKCU", "Software\\Nowhere");
     EXPECT_EQ(fReadValue(m.ctx, "HKXX", "Software\\Vendor", "bare", "S", "dflt", text), 99);
     EXPECT_TRUE(m.debugOut.lines.empty());
 }
 
 TEST_F(RegistryLayer, ValuesBeyondSixteenMebibytesAreRefused) {
-    m.registry.PutValue("HKCU\\Software\\Vendor", "huge", os::regtype::kSz,
-                        std::string(16 * 1024 * 1024 + 1, 'x'));
+    m.registry.PutValue(kVendor, "huge", os::regtype::kSz, std::string(16 * 1024 * 1024 + 1, 'x'));
     std::string text;
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "huge", "S", "dflt", text), 234);
-    EXPECT_EQ(text, "dflt");
+    ExpectRead(text, "huge", "S", "dflt", 234, "dflt");
     EXPECT_EQ(m.debugOut.lines.front(), "\tmodRegistry\\fReadValue - VB ERROR: 7 Out of memory");
     EXPECT_TRUE(Has("\t\t- Passed Key: HKCU\\Software\\Vendor"));
     EXPECT_TRUE(Has("\t\t- Passed Value: huge"));
@@ -122,48 +126,34 @@ TEST_F(RegistryLayer, ValuesBeyondSixteenMebibytesAreRefused) {
 }
 
 TEST_F(RegistryLayer, BooleansAndNumbersReadTheirBytes) {
-    const std::string key = "HKCU\\Software\\Vendor";
-    m.registry.PutValue(key, "flag", os::regtype::kBinary, std::string("\x01\x00", 2));
-    m.registry.PutValue(key, "off", os::regtype::kBinary, std::string("\x00\x00", 2));
-    m.registry.PutDword(key, "count", 0xFFFFFFFE);
-    m.registry.PutValue(key, "short", os::regtype::kBinary, std::string("\x05\x01", 2));
-    m.registry.PutValue(key, "long", os::regtype::kQword, std::string(8, '\x01'));
+    m.registry.PutValue(kVendor, "flag", os::regtype::kBinary, std::string("\x01\x00", 2));
+    m.registry.PutValue(kVendor, "off", os::regtype::kBinary, std::string("\x00\x00", 2));
+    m.registry.PutDword(kVendor, "count", 0xFFFFFFFE);
+    m.registry.PutValue(kVendor, "short", os::regtype::kBinary, std::string("\x05\x01", 2));
+    m.registry.PutValue(kVendor, "long", os::regtype::kQword, std::string(8, '\x01'));
     bool flag = false;
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "flag", "b", false, flag), 0);
-    EXPECT_TRUE(flag);
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "off", "B", true, flag), 0);
-    EXPECT_FALSE(flag);
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "count", "B", true, flag), 234);
-    EXPECT_TRUE(flag);
+    ExpectRead(flag, "flag", "b", false, 0, true);
+    ExpectRead(flag, "off", "B", true, 0, false);
+    ExpectRead(flag, "count", "B", true, 234, true);
     int32_t n = 0;
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "count", "D", 0, n), 0);
-    EXPECT_EQ(n, -2);
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "short", "D", 0, n), 0);
-    EXPECT_EQ(n, 0x105);
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "long", "D", 9, n), 234);
-    EXPECT_EQ(n, 9);
-    // Another letter reads nothing and still succeeds.
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "count", "Q", 5, n), 0);
-    EXPECT_EQ(n, 5);
+    ExpectRead(n, "count", "D", 0, 0, -2);
+    ExpectRead(n, "short", "D", 0, 0, 0x105);
+    ExpectRead(n, "long", "D", 9, 234, 9);
+    ExpectRead(n, "count", "Q", 5, 0, 5);  // another letter reads nothing and still succeeds
     // A value read into another kind of variable is converted.
     std::string text;
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "count", "D", "", text), 0);
-    EXPECT_EQ(text, "-2");
-    EXPECT_EQ(fReadValue(m.ctx, "HKCU", "Software\\Vendor", "flag", "B", "", text), 0);
-    EXPECT_EQ(text, "True");
+    ExpectRead(text, "count", "D", "", 0, "-2");
+    ExpectRead(text, "flag", "B", "", 0, "True");
 }
 
 TEST_F(RegistryLayer, AnIniFileTargetReadsThroughTheProfileFunctions) {
     const std::string ini = "C:\\Kestrel\\Kestrel.ini";
     m.files.AddFile(ini, "[Options]\r\nLogFile=1\r\nName=Workshop\r\n");
     std::string text;
-    EXPECT_EQ(fReadValue(m.ctx, ini, "Options", "Name", "S", "none", text), 8);
-    EXPECT_EQ(text, "Workshop");
-    EXPECT_EQ(fReadValue(m.ctx, ini, "Options", "Missing", "S", "none", text), 4);
-    EXPECT_EQ(text, "none");
+    ExpectRead(text, "Name", "S", "none", 8, "Workshop", ini, "Options");
+    ExpectRead(text, "Missing", "S", "none", 4, "none", ini, "Options");
     int32_t n = 3;
-    EXPECT_EQ(fReadValue(m.ctx, ini, "Options", "LogFile", "D", 7, n), 1);
-    EXPECT_EQ(n, 7);
+    ExpectRead(n, "LogFile", "D", 7, 1, 7, ini, "Options");
     EXPECT_TRUE(m.registry.opens.empty());
 }
 
@@ -183,15 +173,11 @@ TEST_F(RegistryLayer, WritingUsesTheLiteralPathInThe64BitView) {
 }
 
 TEST_F(RegistryLayer, EachTypeLetterWritesItsType) {
-    const std::string key = "HKCU\\Software\\Vendor";
     EXPECT_EQ(fWriteValue(m.ctx, "HKCU", "Software\\Vendor", "exp", "e", "%TEMP%"), 0);
-    EXPECT_EQ(m.registry.GetValue(key, "exp")->type, os::regtype::kExpandSz);
-    EXPECT_EQ(fWriteValue(m.ctx, "HKCU", "Software\\Vendor", "n", "D", RegData(-2)), 0);
-    EXPECT_EQ(m.registry.GetValue(key, "n")->data, std::string("\xfe\xff\xff\xff", 4));
-    EXPECT_EQ(fWriteValue(m.ctx, "HKCU", "Software\\Vendor", "t", "D", " 12 "), 0);
-    EXPECT_EQ(m.registry.GetValue(key, "t")->data, std::string("\x0c\x00\x00\x00", 4));
-    EXPECT_EQ(fWriteValue(m.ctx, "HKCU", "Software\\Vendor", "num", "S", RegData(42)), 0);
-    EXPECT_EQ(m.registry.GetValue(key, "num")->data, "42" + kNul);
+    EXPECT_EQ(m.registry.GetValue(kVendor, "exp")->type, os::regtype::kExpandSz);
+    ExpectWritten("n", "D", RegData(-2), std::string("\xfe\xff\xff\xff", 4));
+    ExpectWritten("t", "D", " 12 ", std::string("\x0c\x00\x00\x00", 4));
+    ExpectWritten("num", "S", RegData(42), "42" + kNul);
     // "B" makes the key and stores nothing.
     EXPECT_EQ(fWriteValue(m.ctx, "HKCU", "Software\\Other", "b", "B", RegData(true)), 0);
     EXPECT_TRUE(m.registry.KeyExists("HKCU\\Software\\Other"));
@@ -201,36 +187,30 @@ TEST_F(RegistryLayer, EachTypeLetterWritesItsType) {
 
 TEST_F(RegistryLayer, ATextThatIsNoNumberIsNotWrittenAsADword) {
     EXPECT_EQ(fWriteValue(m.ctx, "HKCU", "Software\\Vendor", "n", "D", "twelve"), 87);
-    EXPECT_FALSE(m.registry.GetValue("HKCU\\Software\\Vendor", "n"));
-    EXPECT_EQ(
-        m.debugOut.lines,
-        (std::vector<std::string>{"\tmodRegistry\\fWriteValue - VB ERROR: 13 Type mismatch",
-                                  "\t\t- Passed Key: HKCU\\Software\\Vendor",
-                                  "\t\t- Passed Value: n", "\t\t- lResult (0 is successful): 87"}));
+    EXPECT_FALSE(m.registry.GetValue(kVendor, "n"));
+    EXPECT_EQ(m.debugOut.lines,
+              (Lines{"\tmodRegistry\\fWriteValue - VB ERROR: 13 Type mismatch",
+                     "\t\t- Passed Key: HKCU\\Software\\Vendor", "\t\t- Passed Value: n",
+                     "\t\t- lResult (0 is successful): 87"}));
     EXPECT_EQ(fWriteValue(m.ctx, "HKCU", "Software\\Vendor", "n", "D", "99999999999"), 87);
     EXPECT_EQ(m.registry.OpenHandleCount(), 0u);
 }
 
 TEST_F(RegistryLayer, MultiTextsGainOneEntryPerWrite) {
-    const std::string key = "HKCU\\Software\\Vendor";
-    EXPECT_EQ(fWriteValue(m.ctx, "HKCU", "Software\\Vendor", "list", "M", "one"), 0);
-    EXPECT_EQ(m.registry.GetValue(key, "list")->data, "one" + kNul + kNul);
-    EXPECT_EQ(fWriteValue(m.ctx, "HKCU", "Software\\Vendor", "list", "M", "one"), 0);
-    EXPECT_EQ(m.registry.GetValue(key, "list")->data, "one" + kNul + "one" + kNul + kNul);
-    EXPECT_EQ(m.registry.GetValue(key, "list")->type, os::regtype::kMultiSz);
+    ExpectWritten("list", "M", "one", "one" + kNul + kNul);
+    ExpectWritten("list", "M", "one", "one" + kNul + "one" + kNul + kNul);
+    EXPECT_EQ(m.registry.GetValue(kVendor, "list")->type, os::regtype::kMultiSz);
     // A value with no entry left gains no leading separator.
-    m.registry.PutValue(key, "blank", os::regtype::kMultiSz, kNul + kNul);
-    EXPECT_EQ(fWriteValue(m.ctx, "HKCU", "Software\\Vendor", "blank", "M", "x"), 0);
-    EXPECT_EQ(m.registry.GetValue(key, "blank")->data, "x" + kNul + kNul);
+    m.registry.PutValue(kVendor, "blank", os::regtype::kMultiSz, kNul + kNul);
+    ExpectWritten("blank", "M", "x", "x" + kNul + kNul);
 }
 
 TEST_F(RegistryLayer, FailedWritesAreLoggedWithTheirResult) {
     EXPECT_EQ(fWriteValue(m.ctx, "HKEY_CURRENT_USER", "Software\\Vendor", "v", "S", "x"), 99);
-    EXPECT_EQ(
-        m.debugOut.lines,
-        (std::vector<std::string>{"\tmodRegistry\\fWriteValue - VB ERROR: 0 ",
-                                  "\t\t- Passed Key: HKEY_CURRENT_USER\\Software\\Vendor",
-                                  "\t\t- Passed Value: v", "\t\t- lResult (0 is successful): 99"}));
+    EXPECT_EQ(m.debugOut.lines,
+              (Lines{"\tmodRegistry\\fWriteValue - VB ERROR: 0 ",
+                     "\t\t- Passed Key: HKEY_CURRENT_USER\\Software\\Vendor",
+                     "\t\t- Passed Value: v", "\t\t- lResult (0 is successful): 99"}));
     m.debugOut.lines.clear();
     m.registry.AddKey("HKCU\\Software\\Locked");
     m.registry.SetFlags("HKCU\\Software\\Locked", {true, false});
@@ -256,19 +236,18 @@ TEST_F(RegistryLayer, ListingGivesNamesSeparatedAndEndedByNuls) {
     m.registry.AddKey("HKLM\\" + uninstall + "\\ AppA", RegView::k32);
     m.registry.AddKey("HKLM\\" + uninstall + "\\Only64", RegView::k64);
     std::string list;
-    EXPECT_EQ(fEnumKey(m.ctx, "HKLM",
-                       "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion"
-                       "\\Uninstall",
-                       list),
-              0);
+    EXPECT_EQ(
+        fEnumKey(m.ctx, "HKLM",
+                 "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall", list),
+        0);
     // Names keep their blanks: a trimmed name would name another key.
     EXPECT_EQ(list, " AppA" + kNul + "AppB" + kNul + kNul);
     EXPECT_EQ(m.registry.opens.back().access, 0x0008u);
-    EXPECT_EQ(m.debugOut.lines,
-              (std::vector<std::string>{
-                  "\tmodRegistry\\fEnumKey: ",
-                  "\t\t- Passed Key: HKLM\\software\\microsoft\\windows\\currentversion\\uninstall",
-                  "\t\t- Returned Values:  AppA|AppB||", "\t\t- lResult (0 is successful): 259"}));
+    EXPECT_EQ(
+        m.debugOut.lines,
+        (Lines{"\tmodRegistry\\fEnumKey: ",
+               "\t\t- Passed Key: HKLM\\software\\microsoft\\windows\\currentversion\\uninstall",
+               "\t\t- Returned Values:  AppA|AppB||", "\t\t- lResult (0 is successful): 259"}));
     list.clear();
     EXPECT_EQ(fEnumKey(m.ctx, "HKLM", uninstall, list), 0);
     EXPECT_EQ(list, "Only64" + kNul + kNul);

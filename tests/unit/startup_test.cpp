@@ -129,13 +129,10 @@ class RunnerTest : public ::testing::Test {
 protected:
     RunnerTest() { PrepareProgram(m.ctx); }
     size_t LogBlocks() {
-        auto log = m.files.Content("C:\\Kestrel\\Kestrel_Log.txt");
-        if (!log) {
-            return 0;
-        }
+        const std::string log = m.files.Content("C:\\Kestrel\\Kestrel_Log.txt").value_or("");
         size_t n = 0;
-        for (size_t p = log->find("---END---"); p != std::string::npos;
-             p = log->find("---END---", p + 1)) {
+        for (size_t p = log.find("---END---"); p != std::string::npos;
+             p = log.find("---END---", p + 1)) {
             ++n;
         }
         return n;

@@ -50,18 +50,20 @@ protected:
             m.registry.PutString(KeyOf(app), "UninstallString", app.uninstall, app.view);
         }
     }
-    // Registers the application with an uninstaller at C:\Apps\<subkey>\uninst.exe that
-    // removes its entry when it ends, runMs after its start.
+    // An uninstaller that removes the application's entry when it ends, runMs after its start.
+    Program Removing(const App& app, uint32_t runMs) {
+        Program uninstaller;
+        uninstaller.runMs = runMs;
+        uninstaller.onExit = [this, app] { m.registry.RemoveTree(KeyOf(app), app.view); };
+        return uninstaller;
+    }
+    // Registers the application with such an uninstaller at C:\Apps\<subkey>\uninst.exe.
     App Installed(const std::string& subkey, const std::string& name, const std::string& publisher,
                   RegView view = RegView::k64, uint32_t runMs = 200) {
         const std::string program = "C:\\Apps\\" + subkey + "\\uninst.exe";
         App app{subkey, name, publisher, "\"" + program + "\"", view};
         Register(app);
-        Program uninstaller;
-        uninstaller.runMs = runMs;
-        const std::string key = KeyOf(app);
-        uninstaller.onExit = [this, key, view] { m.registry.RemoveTree(key, view); };
-        m.processes.OnProgram(program, uninstaller);
+        m.processes.OnProgram(program, Removing(app, runMs));
         return app;
     }
     bool Gone(const App& app) const { return !m.registry.KeyExists(KeyOf(app), app.view); }
@@ -109,10 +111,7 @@ TEST_F(UninstallEngine, AnUninstallerThatRelaunchesItselfIsFollowedToItsEnd) {
     launcher.runMs = 100;
     launcher.children = {"\"C:\\Temp\\~nsu1.tmp\\Un.exe\" _?=C:\\Apps\\Relauncher\\"};
     m.processes.OnProgram("C:\\Apps\\Relauncher\\uninst.exe", launcher);
-    Program copy;
-    copy.runMs = 900;
-    copy.onExit = [this, app] { m.registry.RemoveTree(KeyOf(app)); };
-    m.processes.OnProgram("Un.exe", copy);
+    m.processes.OnProgram("Un.exe", Removing(app, 900));
     EXPECT_TRUE(Uninstall("relauncher"));
     EXPECT_EQ(Verdicts(), Lines{"*Uninstalled:  Relauncher"});
 }
@@ -130,19 +129,16 @@ TEST_F(UninstallEngine, AHangingUninstallerIsLeftBehindAfterTheTimeLimit) {
 
 TEST_F(UninstallEngine, TheTimeLimitComesFromTheSettingsWhenItIsAWholeNumber) {
     EXPECT_EQ(UninstallTimeLimit(m.ctx), 300000);
-    for (const auto& [text, limit] :
-         std::vector<std::pair<std::string, int32_t>>{{"2500", 2500},
-                                                      {" 900 ", 900},
-                                                      {"2147483647", 2147483647},
-                                                      {"0", 300000},
-                                                      {"-5", 300000},
-                                                      {"2147483648", 300000},
-                                                      {"99999999999999999999", 300000},
-                                                      {"1e3", 300000},
-                                                      {"fast", 300000},
-                                                      {"", 300000}}) {
+    auto limitFor = [&](const std::string& text) {
         m.files.AddFile(m.ctx.settingsFile, "[Options]\r\nUninstallTimeout=" + text + "\r\n");
-        EXPECT_EQ(UninstallTimeLimit(m.ctx), limit) << text;
+        return UninstallTimeLimit(m.ctx);
+    };
+    EXPECT_EQ(limitFor("2500"), 2500);
+    EXPECT_EQ(limitFor(" 900 "), 900);
+    EXPECT_EQ(limitFor("2147483647"), 2147483647);
+    // No whole number above zero that fits: the default.
+    for (const char* text : {"0", "-5", "2147483648", "99999999999999999999", "1e3", "fast", ""}) {
+        EXPECT_EQ(limitFor(text), 300000) << text;
     }
     m.files.AddFile(m.ctx.settingsFile, "[Options]\r\nUninstallTimeout=2500\r\n");
     Installed("Stuck", "Stuck App", "Maker", RegView::k64, 10'000'000);
@@ -161,15 +157,13 @@ TEST_F(UninstallEngine, BothPassesInTurnAndTheSecondFindsWhatTheFirstLeft) {
     App gone = Installed("Clean", "Clean Toolbar", "Clean Co");
     App gone32{"Clean", "Clean Toolbar", "Clean Co", gone.uninstall, RegView::k32};
     Register(gone32);
-    m.processes.OnProgram("C:\\Apps\\Clean\\uninst.exe", [this, gone](const std::string&) {
-        Program p;
-        p.runMs = 50;
-        p.onExit = [this, gone] {
-            m.registry.RemoveTree(KeyOf(gone), RegView::k64);
-            m.registry.RemoveTree(KeyOf(gone), RegView::k32);
-        };
-        return std::optional<Program>(p);
-    });
+    Program cleaner;
+    cleaner.runMs = 50;
+    cleaner.onExit = [this, gone] {
+        m.registry.RemoveTree(KeyOf(gone), RegView::k64);
+        m.registry.RemoveTree(KeyOf(gone), RegView::k32);
+    };
+    m.processes.OnProgram("C:\\Apps\\Clean\\uninst.exe", cleaner);
     EXPECT_TRUE(Uninstall("TOOLBAR"));
     EXPECT_EQ(m.processes.CommandLines(),
               (Lines{"\"C:\\Apps\\Clean\\uninst.exe\" /S", "\"C:\\Apps\\Dual\\uninst.exe\" /S",
@@ -205,11 +199,9 @@ TEST_F(UninstallEngine, ProtectionByWhitelistAndWindowsUpdatesAndMatchingByPubli
                              "A|B|two bars"};
     EXPECT_TRUE(Uninstall("bundle", whitelist));
     EXPECT_TRUE(Gone(byPublisher));
-    EXPECT_FALSE(Gone(whitelistedName));
-    EXPECT_FALSE(Gone(whitelistedPublisher));
-    EXPECT_FALSE(Gone(barred));
-    EXPECT_FALSE(Gone(update));
-    EXPECT_FALSE(Gone(hotfix));
+    for (const App& kept : {whitelistedName, whitelistedPublisher, barred, update, hotfix}) {
+        EXPECT_FALSE(Gone(kept)) << kept.name;
+    }
     EXPECT_EQ(Verdicts(), Lines{"*Uninstalled:  Helper Service"});
 
     // A blank whitelist protects nothing; a whitelist line with only the first part of
@@ -241,9 +233,7 @@ TEST_F(UninstallEngine, TheVerdictLooksForTheNameInEveryRegisteredName) {
 TEST_F(UninstallEngine, WithoutADisplayNameTheApplicationsOwnKeyDecides) {
     App nameless{"NoName", "", "Nameless Corp", "\"C:\\Apps\\NoName\\uninst.exe\""};
     Register(nameless);
-    Program uninstaller;
-    uninstaller.onExit = [this, nameless] { m.registry.RemoveTree(KeyOf(nameless)); };
-    m.processes.OnProgram("C:\\Apps\\NoName\\uninst.exe", uninstaller);
+    m.processes.OnProgram("C:\\Apps\\NoName\\uninst.exe", Removing(nameless, 0));
     Register({"Other", "Any Other App", "Co", ""});
     EXPECT_TRUE(Uninstall("nameless"));
     EXPECT_EQ(Verdicts(), Lines{"*Uninstalled:  "});
@@ -268,7 +258,7 @@ TEST_F(UninstallEngine, TheGuardIsOnAroundEachUninstallAndBrowsersAreClosedBefor
     App app{"Ads", "Ads Toolbar", "Co", "\"C:\\Apps\\Ads\\uninst.exe\""};
     Register(app);
     std::vector<std::string> seen;
-    Program uninstaller;
+    Program uninstaller = Removing(app, 0);
     uninstaller.onStart = [&] {
         seen = m.registry.SubkeyNames(kIfeo);
         EXPECT_FALSE(m.processes.Running(browser));
@@ -276,7 +266,6 @@ TEST_F(UninstallEngine, TheGuardIsOnAroundEachUninstallAndBrowsersAreClosedBefor
         ASSERT_TRUE(debugger);
         EXPECT_EQ(debugger->data, std::string("IFEO_Silent_Dummy.exe\0", 22));
     };
-    uninstaller.onExit = [this, app] { m.registry.RemoveTree(KeyOf(app)); };
     m.processes.OnProgram("C:\\Apps\\Ads\\uninst.exe", uninstaller);
     EXPECT_TRUE(Uninstall("ads"));
     EXPECT_EQ(seen.size(), 7u);
