@@ -22,7 +22,6 @@ public:
     std::string Root() override { return "C:\\work\\scratch"; }
     void Lock(const std::string& path) override { m_files.SetLocked(path, true); }
     void Unlock(const std::string& path) override { m_files.SetLocked(path, false); }
-    bool IsReal() const override { return false; }
     os::ShellFiles& Shell() override { return m_shell; }
     os::Volumes& Drives() override { return m_volumes; }
     os::SystemInfo& System() override { return m_system; }

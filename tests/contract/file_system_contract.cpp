@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 
 #include "app/strings.h"
 #include "contract/file_system_contract.h"
@@ -10,6 +11,7 @@ namespace kestrel::testing {
 namespace {
 
 using os::WriteMode;
+using List = std::vector<std::string>;
 
 std::string Read(os::FileSystem& fs, const std::string& path) {
     std::string bytes;
@@ -17,10 +19,11 @@ std::string Read(os::FileSystem& fs, const std::string& path) {
     return bytes;
 }
 
-std::vector<std::string> Names(os::FileSystem& fs, const std::string& pattern, uint32_t* rc) {
+// The names the listing gives, sorted; *rc takes its answer.
+List Names(os::FileSystem& fs, const std::string& pattern, uint32_t* rc) {
     std::vector<os::DirEntry> entries;
     *rc = fs.List(pattern, entries);
-    std::vector<std::string> names;
+    List names;
     for (const auto& e : entries) {
         names.push_back(e.name);
     }
@@ -28,78 +31,83 @@ std::vector<std::string> Names(os::FileSystem& fs, const std::string& pattern, u
     return names;
 }
 
-TEST_P(FileSystemContract, ExistenceTestsTellFilesFromFolders) {
-    auto& fs = Files();
-    const std::string file = Root() + "\\present.txt";
-    ASSERT_EQ(fs.Write(file, "x", WriteMode::kTruncate), 0u);
-    EXPECT_NE(fs.OpenFileExist(file), -1);
-    EXPECT_EQ(fs.OpenFileExist(Root()), -1);
-    EXPECT_EQ(fs.OpenFileExist(Root() + "\\absent.txt"), -1);
-    EXPECT_TRUE(fs.OpenForReading("\\\\?\\" + file));
-    EXPECT_FALSE(fs.OpenForReading("\\\\?\\" + Root()));
-    EXPECT_FALSE(fs.OpenForReading("\\\\?\\" + Root() + "\\absent.txt"));
+// GetString's answer and the text it gave, read through a buffer of size characters.
+using Got = std::pair<uint32_t, std::string>;
+Got Get(os::ProfileStrings& ini, const std::string& file, const std::string& section,
+        const std::string& key, const std::string& fallback = "", uint32_t size = 255) {
+    std::string text;
+    const uint32_t n = ini.GetString(section, key, fallback, size, file, text);
+    return {n, text};
+}
 
-    EXPECT_NE(fs.Attributes(Root()) & os::attr::kDirectory, 0u);
-    EXPECT_EQ(fs.Attributes(file) & os::attr::kDirectory, 0u);
-    uint32_t error = 0;
-    EXPECT_EQ(fs.Attributes(Root() + "\\absent.txt", &error), os::kInvalidAttributes);
-    EXPECT_EQ(error, 2u);
-    EXPECT_EQ(fs.Attributes(Root() + "\\no\\such\\dir.txt", &error), os::kInvalidAttributes);
-    EXPECT_EQ(error, 3u);
+bool IsFolder(os::FileSystem& fs, const std::string& path) {
+    return (fs.Attributes(path) & os::attr::kDirectory) != 0;
+}
+
+TEST_P(FileSystemContract, ExistenceTestsTellFilesFromFolders) {
+    const std::string file = At("present.txt");
+    Put(file);
+    for (const auto& [path, isFile] :
+         {std::pair{file, true}, {Root(), false}, {At("absent.txt"), false}}) {
+        EXPECT_EQ(fs.OpenFileExist(path) != -1, isFile) << path;
+        EXPECT_EQ(fs.OpenForReading("\\\\?\\" + path), isFile) << path;
+    }
+    EXPECT_TRUE(IsFolder(fs, Root()));
+    EXPECT_FALSE(IsFolder(fs, file));
+    for (const auto& [path, code] :
+         {std::pair{At("absent.txt"), 2u}, {At("no\\such\\dir.txt"), 3u}}) {
+        uint32_t error = 0;
+        EXPECT_EQ(fs.Attributes(path, &error), os::kInvalidAttributes) << path;
+        EXPECT_EQ(error, code) << path;
+    }
 }
 
 TEST_P(FileSystemContract, NamesIgnoreCaseAndTrailingDotsAndBlanks) {
-    auto& fs = Files();
-    ASSERT_EQ(fs.Write(Root() + "\\Mixed.TXT", "data", WriteMode::kTruncate), 0u);
-    EXPECT_EQ(Read(fs, Root() + "\\mixed.txt"), "data");
-    EXPECT_EQ(Read(fs, Root() + "\\MIXED.txt."), "data");
-    EXPECT_EQ(Read(fs, Root() + "/mixed.txt"), "data");
+    Put(At("Mixed.TXT"), "data");
+    for (const std::string& name : {At("mixed.txt"), At("MIXED.txt."), Root() + "/mixed.txt"}) {
+        EXPECT_EQ(Read(fs, name), "data");
+    }
     uint32_t rc = 0;
-    EXPECT_EQ(Names(fs, Root() + "\\*.txt", &rc), std::vector<std::string>{"Mixed.TXT"});
+    EXPECT_EQ(Names(fs, At("*.txt"), &rc), List{"Mixed.TXT"});
 }
 
 TEST_P(FileSystemContract, FoldersAreMadeOneOrAllLevelsAtATime) {
-    auto& fs = Files();
-    EXPECT_EQ(fs.CreateFolder(Root() + "\\one"), 0u);
-    EXPECT_EQ(fs.CreateFolder(Root() + "\\one"), 183u);
-    EXPECT_EQ(fs.CreateFolder(Root() + "\\missing\\two"), 3u);
-    EXPECT_EQ(fs.CreateFolderTree(Root() + "\\a\\b\\c"), 0u);
-    EXPECT_NE(fs.Attributes(Root() + "\\a\\b\\c") & os::attr::kDirectory, 0u);
-    EXPECT_EQ(fs.CreateFolderTree(Root() + "\\a\\b\\c"), 183u);
-    ASSERT_EQ(fs.Write(Root() + "\\blocker", "", WriteMode::kTruncate), 0u);
-    EXPECT_NE(fs.CreateFolderTree(Root() + "\\blocker\\below"), 0u);
-    EXPECT_TRUE(fs.MakeSurePathExists(Root() + "\\x\\y\\"));
-    EXPECT_NE(fs.Attributes(Root() + "\\x\\y") & os::attr::kDirectory, 0u);
-    EXPECT_FALSE(fs.MakeSurePathExists(Root() + "\\blocker\\z\\"));
+    EXPECT_EQ(fs.CreateFolder(At("one")), 0u);
+    EXPECT_EQ(fs.CreateFolder(At("one")), 183u);
+    EXPECT_EQ(fs.CreateFolder(At("missing\\two")), 3u);
+    EXPECT_EQ(fs.CreateFolderTree(At("a\\b\\c")), 0u);
+    EXPECT_TRUE(IsFolder(fs, At("a\\b\\c")));
+    EXPECT_EQ(fs.CreateFolderTree(At("a\\b\\c")), 183u);
+    Put(At("blocker"), "");
+    EXPECT_NE(fs.CreateFolderTree(At("blocker\\below")), 0u);
+    EXPECT_TRUE(fs.MakeSurePathExists(At("x\\y\\")));
+    EXPECT_TRUE(IsFolder(fs, At("x\\y")));
+    EXPECT_FALSE(fs.MakeSurePathExists(At("blocker\\z\\")));
 }
 
 TEST_P(FileSystemContract, WritingTruncatesAppendsOrRefusesToReplace) {
-    auto& fs = Files();
-    const std::string file = Root() + "\\w.txt";
+    const std::string file = At("w.txt");
     EXPECT_EQ(fs.Write(file, "first\r\n", WriteMode::kTruncate), 0u);
     EXPECT_EQ(fs.Write(file, "second\r\n", WriteMode::kAppend), 0u);
     EXPECT_EQ(Read(fs, file), "first\r\nsecond\r\n");
     EXPECT_EQ(fs.Write(file, "new", WriteMode::kTruncate), 0u);
     EXPECT_EQ(Read(fs, file), "new");
     EXPECT_EQ(fs.Write(file, "x", WriteMode::kCreateNew), 80u);
-    EXPECT_EQ(fs.Write(Root() + "\\no\\dir\\f.txt", "x", WriteMode::kTruncate), 3u);
-    EXPECT_EQ(fs.Write(Root() + "\\appended.txt", "a", WriteMode::kAppend), 0u);
-    EXPECT_EQ(Read(fs, Root() + "\\appended.txt"), "a");
-    std::string all256;
-    for (int c = 0; c < 256; ++c) {
-        all256 += static_cast<char>(c);
-    }
+    EXPECT_EQ(fs.Write(At("no\\dir\\f.txt"), "x", WriteMode::kTruncate), 3u);
+    EXPECT_EQ(fs.Write(At("appended.txt"), "a", WriteMode::kAppend), 0u);
+    EXPECT_EQ(Read(fs, At("appended.txt")), "a");
+    std::string all256(256, '\0');
+    std::iota(all256.begin(), all256.end(), '\0');
     EXPECT_EQ(fs.Write(file, all256, WriteMode::kTruncate), 0u);
     EXPECT_EQ(Read(fs, file), all256);
     std::string bytes;
-    EXPECT_EQ(fs.ReadAll(Root() + "\\absent", bytes), 2u);
+    EXPECT_EQ(fs.ReadAll(At("absent"), bytes), 2u);
     EXPECT_NE(fs.ReadAll(Root(), bytes), 0u);
 }
 
 TEST_P(FileSystemContract, ReadOnlyFilesRefuseChangeUntilTheirAttributesAreCleared) {
-    auto& fs = Files();
-    const std::string file = Root() + "\\ro.txt";
-    ASSERT_EQ(fs.Write(file, "keep", WriteMode::kTruncate), 0u);
+    const std::string file = At("ro.txt");
+    Put(file, "keep");
     ASSERT_EQ(fs.SetAttributes(file, os::attr::kReadOnly), 0u);
     EXPECT_NE(fs.Attributes(file) & os::attr::kReadOnly, 0u);
     EXPECT_EQ(fs.Delete(file), 5u);
@@ -113,41 +121,35 @@ TEST_P(FileSystemContract, ReadOnlyFilesRefuseChangeUntilTheirAttributesAreClear
 }
 
 TEST_P(FileSystemContract, ReplaceSwapsAFileInWholeAndMoveNeverOverwrites) {
-    auto& fs = Files();
-    const std::string target = Root() + "\\list.txt";
-    const std::string temp = Root() + "\\list.txt.~tmp";
-    ASSERT_EQ(fs.Write(target, "old", WriteMode::kTruncate), 0u);
-    ASSERT_EQ(fs.Write(temp, "new", WriteMode::kTruncate), 0u);
+    const std::string target = At("list.txt"), temp = At("list.txt.~tmp"), other = At("other.txt");
+    Put(target, "old");
+    Put(temp, "new");
     EXPECT_EQ(fs.Replace(temp, target), 0u);
     EXPECT_EQ(Read(fs, target), "new");
     EXPECT_EQ(fs.OpenFileExist(temp), -1);
-    EXPECT_EQ(fs.Replace(Root() + "\\absent", target), 2u);
-
-    const std::string other = Root() + "\\other.txt";
-    ASSERT_EQ(fs.Write(other, "other", WriteMode::kTruncate), 0u);
+    EXPECT_EQ(fs.Replace(At("absent"), target), 2u);
+    Put(other, "other");
     EXPECT_EQ(fs.Move(other, target), 183u);
     EXPECT_EQ(Read(fs, target), "new");
-    EXPECT_EQ(fs.Move(other, Root() + "\\moved.txt"), 0u);
-    EXPECT_EQ(Read(fs, Root() + "\\moved.txt"), "other");
-    EXPECT_EQ(fs.Move(Root() + "\\absent", Root() + "\\x"), 2u);
+    EXPECT_EQ(fs.Move(other, At("moved.txt")), 0u);
+    EXPECT_EQ(Read(fs, At("moved.txt")), "other");
+    EXPECT_EQ(fs.Move(At("absent"), At("x")), 2u);
 }
 
 TEST_P(FileSystemContract, DeletingFilesAndFolders) {
-    auto& fs = Files();
-    EXPECT_EQ(fs.Delete(Root() + "\\absent"), 2u);
-    EXPECT_EQ(fs.Delete(Root() + "\\no\\dir\\absent"), 3u);
-    ASSERT_EQ(fs.CreateFolderTree(Root() + "\\d\\e"), 0u);
-    EXPECT_EQ(fs.Delete(Root() + "\\d"), 5u);
-    EXPECT_EQ(fs.RemoveFolder(Root() + "\\d"), 145u);
-    EXPECT_EQ(fs.RemoveFolder(Root() + "\\d\\e"), 0u);
-    EXPECT_EQ(fs.RemoveFolder(Root() + "\\d"), 0u);
-    EXPECT_EQ(fs.RemoveFolder(Root() + "\\d"), 2u);
+    EXPECT_EQ(fs.Delete(At("absent")), 2u);
+    EXPECT_EQ(fs.Delete(At("no\\dir\\absent")), 3u);
+    ASSERT_EQ(fs.CreateFolderTree(At("d\\e")), 0u);
+    EXPECT_EQ(fs.Delete(At("d")), 5u);
+    EXPECT_EQ(fs.RemoveFolder(At("d")), 145u);
+    EXPECT_EQ(fs.RemoveFolder(At("d\\e")), 0u);
+    EXPECT_EQ(fs.RemoveFolder(At("d")), 0u);
+    EXPECT_EQ(fs.RemoveFolder(At("d")), 2u);
 }
 
 TEST_P(FileSystemContract, LockedFilesCannotBeWrittenOrDeleted) {
-    auto& fs = Files();
-    const std::string file = Root() + "\\locked.txt";
-    ASSERT_EQ(fs.Write(file, "held", WriteMode::kTruncate), 0u);
+    const std::string file = At("locked.txt");
+    Put(file, "held");
     World().Lock(file);
     EXPECT_EQ(fs.Write(file, "x", WriteMode::kAppend), 32u);
     EXPECT_EQ(fs.Delete(file), 32u);
@@ -156,134 +158,127 @@ TEST_P(FileSystemContract, LockedFilesCannotBeWrittenOrDeleted) {
 }
 
 TEST_P(FileSystemContract, ListingsFollowThePattern) {
-    auto& fs = Files();
-    ASSERT_EQ(fs.CreateFolder(Root() + "\\sub"), 0u);
+    ASSERT_EQ(fs.CreateFolder(At("sub")), 0u);
     for (const char* name : {"a.txt", "b.TXT", "c.log", "noext"}) {
-        ASSERT_EQ(fs.Write(Root() + "\\" + name, name, WriteMode::kTruncate), 0u);
+        Put(At(name), name);
     }
-    uint32_t rc = 99;
-    EXPECT_EQ(Names(fs, Root() + "\\*.txt", &rc), (std::vector<std::string>{"a.txt", "b.TXT"}));
-    EXPECT_EQ(rc, 0u);
-    EXPECT_EQ(Names(fs, Root() + "\\*.*", &rc),
-              (std::vector<std::string>{".", "..", "a.txt", "b.TXT", "c.log", "noext", "sub"}));
-    EXPECT_EQ(Names(fs, Root() + "\\?.log", &rc), std::vector<std::string>{"c.log"});
-    EXPECT_TRUE(Names(fs, Root() + "\\*.none", &rc).empty());
-    EXPECT_EQ(rc, 2u);
-    Names(fs, Root() + "\\missing\\*.*", &rc);
-    EXPECT_EQ(rc, 3u);
+    struct Row {
+        const char* pattern;
+        List names;
+        uint32_t rc;
+    };
+    const Row rows[] = {{"*.txt", {"a.txt", "b.TXT"}, 0},
+                        {"*.*", {".", "..", "a.txt", "b.TXT", "c.log", "noext", "sub"}, 0},
+                        {"?.log", {"c.log"}, 0},
+                        {"*.none", {}, 2},
+                        {"missing\\*.*", {}, 3}};
+    for (const Row& row : rows) {
+        uint32_t rc = 99;
+        EXPECT_EQ(Names(fs, At(row.pattern), &rc), row.names) << row.pattern;
+        EXPECT_EQ(rc, row.rc) << row.pattern;
+    }
     std::vector<os::DirEntry> entries;
-    ASSERT_EQ(fs.List(Root() + "\\c.log", entries), 0u);
+    ASSERT_EQ(fs.List(At("c.log"), entries), 0u);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].size, 5u);
 }
 
 TEST_P(FileSystemContract, PathsLongerThanMaxPathWork) {
-    auto& fs = Files();
     std::string deep = Root();
     while (deep.size() < 300) {
         deep += "\\a-rather-long-folder-name";
     }
     ASSERT_EQ(fs.CreateFolderTree(deep), 0u);
     const std::string file = deep + "\\file.txt";
-    ASSERT_EQ(fs.Write(file, "deep", WriteMode::kTruncate), 0u);
+    Put(file, "deep");
     EXPECT_EQ(Read(fs, file), "deep");
-    EXPECT_NE(fs.Attributes(deep) & os::attr::kDirectory, 0u);
+    EXPECT_TRUE(IsFolder(fs, deep));
     EXPECT_TRUE(fs.OpenForReading("\\\\?\\" + file));
     uint32_t rc = 0;
-    EXPECT_EQ(Names(fs, deep + "\\*.txt", &rc), std::vector<std::string>{"file.txt"});
+    EXPECT_EQ(Names(fs, deep + "\\*.txt", &rc), List{"file.txt"});
     EXPECT_EQ(fs.Delete(file), 0u);
 }
 
 TEST_P(FileSystemContract, RelativeAndMalformedPathsFindNothing) {
-    auto& fs = Files();
     EXPECT_EQ(fs.OpenFileExist("relative\\file.txt"), -1);
     EXPECT_EQ(fs.Attributes("Q:\\no\\such\\drive"), os::kInvalidAttributes);
     std::string bytes;
-    EXPECT_NE(fs.ReadAll(Root() + "\\bad|name", bytes), 0u);
-    EXPECT_NE(fs.Write(Root() + "\\bad<name>", "x", WriteMode::kTruncate), 0u);
+    EXPECT_NE(fs.ReadAll(At("bad|name"), bytes), 0u);
+    EXPECT_NE(fs.Write(At("bad<name>"), "x", WriteMode::kTruncate), 0u);
 }
 
 TEST_P(FileSystemContract, CopyMakesOrReplacesTheTargetOnlyWhenAllowed) {
-    auto& fs = Files();
-    const std::string source = Root() + "\\source.txt";
-    const std::string target = Root() + "\\target.txt";
-    ASSERT_EQ(fs.Write(source, "new", WriteMode::kTruncate), 0u);
+    const std::string source = At("source.txt"), target = At("target.txt");
+    Put(source, "new");
     EXPECT_EQ(fs.Copy(source, target, true), 0u);
     EXPECT_EQ(Read(fs, target), "new");
-    ASSERT_EQ(fs.Write(target, "old", WriteMode::kTruncate), 0u);
+    Put(target, "old");
     EXPECT_EQ(fs.Copy(source, target, true), 80u);
     EXPECT_EQ(Read(fs, target), "old");
     EXPECT_EQ(fs.Copy(source, target, false), 0u);
     EXPECT_EQ(Read(fs, target), "new");
     EXPECT_EQ(Read(fs, source), "new");
-    EXPECT_EQ(fs.Copy(Root() + "\\absent.txt", target, false), 2u);
-    ASSERT_EQ(fs.CreateFolder(Root() + "\\folder"), 0u);
-    EXPECT_EQ(fs.Copy(source, Root() + "\\folder", false), 5u);
-    EXPECT_EQ(fs.Copy(Root() + "\\folder", target, false), 5u);
-    EXPECT_EQ(fs.Copy(source, Root() + "\\no\\dir\\t.txt", false), 3u);
+    EXPECT_EQ(fs.Copy(At("absent.txt"), target, false), 2u);
+    ASSERT_EQ(fs.CreateFolder(At("folder")), 0u);
+    EXPECT_EQ(fs.Copy(source, At("folder"), false), 5u);
+    EXPECT_EQ(fs.Copy(At("folder"), target, false), 5u);
+    EXPECT_EQ(fs.Copy(source, At("no\\dir\\t.txt"), false), 3u);
 }
 
 TEST_P(FileSystemContract, TemporaryFilesAreMadeEmptyInTheFolderGiven) {
-    auto& fs = Files();
     const std::string temp = fs.TempFolder();
     ASSERT_FALSE(temp.empty());
     EXPECT_EQ(temp.back(), '\\');
-    EXPECT_NE(fs.Attributes(temp) & os::attr::kDirectory, 0u);
+    EXPECT_TRUE(IsFolder(fs, temp));
 
-    std::string first, second;
+    std::string first, second, path;
     ASSERT_EQ(fs.CreateTempFile(Root(), "kesZ", first), 0u);
     ASSERT_EQ(fs.CreateTempFile(Root() + "\\", "kesZ", second), 0u);
     EXPECT_NE(first, second);
-    for (const std::string& path : {first, second}) {
-        EXPECT_TRUE(StartsWithNoCase(path, Root() + "\\kes")) << path;
-        EXPECT_FALSE(StartsWithNoCase(path, Root() + "\\kesZ")) << path;
-        EXPECT_TRUE(EndsWithNoCase(path, ".tmp")) << path;
-        EXPECT_EQ(Read(fs, path), "");
+    for (const std::string& made : {first, second}) {
+        EXPECT_TRUE(StartsWithNoCase(made, At("kes"))) << made;
+        EXPECT_FALSE(StartsWithNoCase(made, At("kesZ"))) << made;
+        EXPECT_TRUE(EndsWithNoCase(made, ".tmp")) << made;
+        EXPECT_EQ(Read(fs, made), "");
     }
-    std::string path;
-    EXPECT_EQ(fs.CreateTempFile(Root() + "\\missing", "kes", path), 267u);
+    EXPECT_EQ(fs.CreateTempFile(At("missing"), "kes", path), 267u);
     EXPECT_EQ(fs.CreateTempFile(first, "kes", path), 267u);
 }
 
 TEST_P(FileSystemContract, FilesWithoutAVersionResourceHaveNoVersion) {
-    auto& fs = Files();
-    ASSERT_EQ(fs.Write(Root() + "\\plain.dll", "not a program", WriteMode::kTruncate), 0u);
-    EXPECT_EQ(fs.FileVersion(Root() + "\\plain.dll"), "");
-    EXPECT_EQ(fs.FileVersion(Root() + "\\absent.dll"), "");
-    EXPECT_EQ(fs.FileVersion(Root()), "");
+    Put(At("plain.dll"), "not a program");
+    for (const std::string& path : {At("plain.dll"), At("absent.dll"), Root()}) {
+        EXPECT_EQ(fs.FileVersion(path), "") << path;
+    }
 }
 
 TEST_P(FileSystemContract, LiteralPathsReachNamesWithTrailingDotsAndBlanks) {
-    auto& fs = Files();
     const std::string literal = "\\\\?\\" + Root();
-    ASSERT_EQ(fs.Write(Root() + "\\name", "plain", WriteMode::kTruncate), 0u);
-    ASSERT_EQ(fs.Write(literal + "\\name.", "dotted", WriteMode::kTruncate), 0u);
-    ASSERT_EQ(fs.Write(literal + "\\blank ", "blank", WriteMode::kTruncate), 0u);
+    Put(At("name"), "plain");
+    Put(literal + "\\name.", "dotted");
+    Put(literal + "\\blank ", "blank");
     uint32_t rc = 0;
-    EXPECT_EQ(Names(fs, Root() + "\\*", &rc),
-              (std::vector<std::string>{".", "..", "blank ", "name", "name."}));
+    EXPECT_EQ(Names(fs, At("*"), &rc), (List{".", "..", "blank ", "name", "name."}));
     // The ordinary form drops the trailing dot and so names another file.
-    EXPECT_EQ(Read(fs, Root() + "\\name."), "plain");
-    EXPECT_EQ(fs.Attributes(Root() + "\\blank "), os::kInvalidAttributes);
+    EXPECT_EQ(Read(fs, At("name.")), "plain");
+    EXPECT_EQ(fs.Attributes(At("blank ")), os::kInvalidAttributes);
     EXPECT_EQ(Read(fs, literal + "\\name."), "dotted");
     EXPECT_EQ(fs.Delete(literal + "\\name."), 0u);
     EXPECT_EQ(fs.Delete(literal + "\\blank "), 0u);
-    EXPECT_EQ(Read(fs, Root() + "\\name"), "plain");
-    EXPECT_EQ(Names(fs, Root() + "\\*", &rc), (std::vector<std::string>{".", "..", "name"}));
+    EXPECT_EQ(Read(fs, At("name")), "plain");
+    EXPECT_EQ(Names(fs, At("*"), &rc), (List{".", "..", "name"}));
 }
 
 TEST_P(FileSystemContract, JunctionsAreListedAsLinksAndRemovedWithoutTheirTarget) {
-    auto& fs = Files();
-    const std::string target = Root() + "\\target";
-    const std::string link = Root() + "\\tree\\link";
+    const std::string target = At("target"), link = At("tree\\link");
     ASSERT_EQ(fs.CreateFolderTree(target), 0u);
-    ASSERT_EQ(fs.CreateFolder(Root() + "\\tree"), 0u);
-    ASSERT_EQ(fs.Write(target + "\\precious.txt", "keep", WriteMode::kTruncate), 0u);
+    ASSERT_EQ(fs.CreateFolder(At("tree")), 0u);
+    Put(target + "\\precious.txt", "keep");
     if (!World().MakeJunction(link, target)) {
         GTEST_SKIP() << "this platform cannot make junctions";
     }
     std::vector<os::DirEntry> entries;
-    ASSERT_EQ(fs.List(Root() + "\\tree\\link", entries), 0u);
+    ASSERT_EQ(fs.List(link, entries), 0u);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_NE(entries[0].attributes & os::attr::kReparsePoint, 0u);
     EXPECT_NE(entries[0].attributes & os::attr::kDirectory, 0u);
@@ -295,10 +290,9 @@ TEST_P(FileSystemContract, JunctionsAreListedAsLinksAndRemovedWithoutTheirTarget
 }
 
 TEST_P(FileSystemContract, ListingsGiveSizesAndTimes) {
-    auto& fs = Files();
-    ASSERT_EQ(fs.Write(Root() + "\\timed.txt", "12345", WriteMode::kTruncate), 0u);
+    Put(At("timed.txt"), "12345");
     std::vector<os::DirEntry> entries;
-    ASSERT_EQ(fs.List(Root() + "\\timed.txt", entries), 0u);
+    ASSERT_EQ(fs.List(At("timed.txt"), entries), 0u);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].size, 5u);
     // After 2001 (FILETIME ticks) and not before it was made.
@@ -309,54 +303,38 @@ TEST_P(FileSystemContract, ListingsGiveSizesAndTimes) {
 
 TEST_P(ProfileStringsContract, ReadsWhatWasWrittenWithWindowsRules) {
     auto& ini = World().Ini();
-    const std::string file = World().Root() + "\\Kestrel.ini";
-    std::string text;
-    EXPECT_EQ(ini.GetString("Options", "LogFile", "dflt", 255, file, text), 4u);
-    EXPECT_EQ(text, "dflt");
+    const std::string file = At("Kestrel.ini");
+    EXPECT_EQ(Get(ini, file, "Options", "LogFile", "dflt"), (Got{4, "dflt"}));
     EXPECT_TRUE(ini.WriteString("Options", "LogFile", std::string("1"), file));
     EXPECT_TRUE(ini.WriteString("EmailConfig", "ToEmail", std::string("x@y"), file));
     EXPECT_TRUE(ini.WriteString("options", "EmailResults", std::string("0"), file));
-    EXPECT_EQ(ini.GetString("OPTIONS", "logfile", "", 255, file, text), 1u);
-    EXPECT_EQ(text, "1");
-    EXPECT_EQ(ini.GetString("Options", "EmailResults", "", 255, file, text), 1u);
-    EXPECT_EQ(text, "0");
+    EXPECT_EQ(Get(ini, file, "OPTIONS", "logfile"), (Got{1, "1"}));
+    EXPECT_EQ(Get(ini, file, "Options", "EmailResults"), (Got{1, "0"}));
     EXPECT_EQ(ini.GetInt("Options", "LogFile", 7, file), 1);
     EXPECT_EQ(ini.GetInt("Options", "Missing", 7, file), 7);
     EXPECT_TRUE(ini.WriteString("Options", "LogFile", std::nullopt, file));
-    EXPECT_EQ(ini.GetString("Options", "LogFile", "gone", 255, file, text), 4u);
-    EXPECT_EQ(text, "gone");
-    EXPECT_EQ(ini.GetString("EmailConfig", "ToEmail", "", 255, file, text), 3u);
+    EXPECT_EQ(Get(ini, file, "Options", "LogFile", "gone"), (Got{4, "gone"}));
+    EXPECT_EQ(Get(ini, file, "EmailConfig", "ToEmail").first, 3u);
 }
 
 TEST_P(ProfileStringsContract, LongValuesAreCutToTheBufferLessOne) {
     auto& ini = World().Ini();
-    const std::string file = World().Root() + "\\long.ini";
-    const std::string value(600, 'v');
+    const std::string file = At("long.ini"), value(600, 'v');
     EXPECT_TRUE(ini.WriteString("S", "K", value, file));
-    std::string text;
-    EXPECT_EQ(ini.GetString("S", "K", "", 255, file, text), 254u);
-    EXPECT_EQ(text, value.substr(0, 254));
-    EXPECT_EQ(ini.GetString("S", "K", "", 1024, file, text), 600u);
-    EXPECT_EQ(text, value);
+    EXPECT_EQ(Get(ini, file, "S", "K"), (Got{254, value.substr(0, 254)}));
+    EXPECT_EQ(Get(ini, file, "S", "K", "", 1024), (Got{600, value}));
 }
 
 TEST_P(ProfileStringsContract, BlanksAndQuotesAroundValuesGo) {
-    auto& fs = World().Files();
-    const std::string file = World().Root() + "\\hand.ini";
-    ASSERT_EQ(fs.Write(file,
-                       "[Options]\r\n  LogFile =  1  \r\nQuoted=\"two words\"\r\nEmpty=\r\n"
-                       "NoEquals\r\n[Other]\r\nLogFile=9\r\n",
-                       os::WriteMode::kTruncate),
-              0u);
+    const std::string file = At("hand.ini");
+    Put(file,
+        "[Options]\r\n  LogFile =  1  \r\nQuoted=\"two words\"\r\nEmpty=\r\nNoEquals\r\n"
+        "[Other]\r\nLogFile=9\r\n");
     auto& ini = World().Ini();
-    std::string text;
-    EXPECT_EQ(ini.GetString("Options", "LogFile", "", 255, file, text), 1u);
-    EXPECT_EQ(text, "1");
-    ini.GetString("Options", "Quoted", "", 255, file, text);
-    EXPECT_EQ(text, "two words");
-    EXPECT_EQ(ini.GetString("Options", "Empty", "d", 255, file, text), 0u);
-    EXPECT_EQ(ini.GetString("Other", "LogFile", "", 255, file, text), 1u);
-    EXPECT_EQ(text, "9");
+    EXPECT_EQ(Get(ini, file, "Options", "LogFile"), (Got{1, "1"}));
+    EXPECT_EQ(Get(ini, file, "Options", "Quoted").second, "two words");
+    EXPECT_EQ(Get(ini, file, "Options", "Empty", "d").first, 0u);
+    EXPECT_EQ(Get(ini, file, "Other", "LogFile"), (Got{1, "9"}));
 }
 
 }  // namespace

@@ -6,16 +6,18 @@
 
 namespace kestrel::testing {
 
-class WorldTest : public ::testing::TestWithParam<WorldMaker> {
+class WorldTest : public WorldSuite<FileWorld> {
 protected:
-    void SetUp() override { m_world = GetParam().make(); }
-    void TearDown() override { m_world.reset(); }
-    FileWorld& World() { return *m_world; }
-    os::FileSystem& Files() { return m_world->Files(); }
-    std::string Root() { return m_world->Root(); }
+    FileWorld& World() { return W(); }
+    std::string Root() { return W().Root(); }
+    // The path of name in the scratch folder.
+    std::string At(const std::string& name) { return Root() + "\\" + name; }
+    // Writes a file the case starts from.
+    void Put(const std::string& path, const std::string& content = "x") {
+        ASSERT_EQ(fs.Write(path, content, os::WriteMode::kTruncate), 0u) << path;
+    }
 
-private:
-    std::unique_ptr<FileWorld> m_world;
+    os::FileSystem& fs = W().Files();
 };
 
 class FileSystemContract : public WorldTest {};

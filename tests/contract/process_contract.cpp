@@ -11,61 +11,59 @@ namespace kestrel::testing {
 namespace {
 
 using os::WaitOutcome;
+namespace access = os::processaccess;
 
 // Long enough for any start under Wine, short enough to fail rather than hang.
 constexpr uint32_t kPatience = 20000;
 
-os::StartedProcess Start(ProcessWorld& w, const std::string& steps, bool inGroup = false) {
-    os::StartedProcess p;
-    EXPECT_EQ(w.Processes().Start(w.Child(steps), 0, inGroup, p), 0u) << w.Child(steps);
-    EXPECT_NE(p.pid, 0u);
-    EXPECT_NE(p.process, 0u);
-    return p;
-}
-
-void CloseAll(ProcessWorld& w, const os::StartedProcess& p) {
-    w.Processes().Close(p.process);
-    if (p.group != 0) {
-        w.Processes().Close(p.group);
+// A child started for the case, its handles closed when the case ends.
+struct Started : os::StartedProcess {
+    Started(ProcessWorld& w, const std::string& steps, bool inGroup = false) : ps(w.Processes()) {
+        EXPECT_EQ(ps.Start(w.Child(steps), 0, inGroup, *this), 0u) << w.Child(steps);
+        EXPECT_NE(pid, 0u);
+        EXPECT_NE(process, 0u);
     }
+    ~Started() {
+        ps.Close(process);
+        if (group != 0) {
+            ps.Close(group);
+        }
+    }
+    os::Processes& ps;
+};
+
+void ExpectExitCode(os::Processes& ps, os::ProcessHandle process, uint32_t expected) {
+    uint32_t code = 0;
+    ASSERT_EQ(ps.ExitCode(process, code), 0u);
+    EXPECT_EQ(code, expected);
 }
 
 TEST_P(ProcessContract, AStartedProgramRunsThenGivesItsExitCode) {
-    auto& ps = W().Processes();
-    os::StartedProcess p = Start(W(), "sleep:300,exit:7");
-    uint32_t code = 0;
-    ASSERT_EQ(ps.ExitCode(p.process, code), 0u);
-    EXPECT_EQ(code, os::kStillActive);
+    Started p(W(), "sleep:300,exit:7");
+    ExpectExitCode(ps, p.process, os::kStillActive);
     EXPECT_EQ(ps.Wait({p.process}, kPatience), WaitOutcome::kSignalled);
-    ASSERT_EQ(ps.ExitCode(p.process, code), 0u);
-    EXPECT_EQ(code, 7u);
-    CloseAll(W(), p);
+    ExpectExitCode(ps, p.process, 7);
 }
 
 TEST_P(ProcessContract, AWaitRunsOutWhileTheProgramRuns) {
-    auto& ps = W().Processes();
-    os::StartedProcess p = Start(W(), "sleep:1500");
+    Started p(W(), "sleep:1500");
     const uint32_t before = W().Now();
     EXPECT_EQ(ps.Wait({p.process}, 100), WaitOutcome::kTimeout);
     EXPECT_GE(W().Now() - before, 90u);
-    uint32_t code = 0;
-    ASSERT_EQ(ps.ExitCode(p.process, code), 0u);
-    EXPECT_EQ(code, os::kStillActive);
+    ExpectExitCode(ps, p.process, os::kStillActive);
     EXPECT_EQ(ps.Wait({p.process}, kPatience), WaitOutcome::kSignalled);
     EXPECT_EQ(ps.Wait({}, 20), WaitOutcome::kTimeout);
-    CloseAll(W(), p);
 }
 
 TEST_P(ProcessContract, AMissingProgramIsNotStarted) {
     os::StartedProcess p;
-    uint32_t rc = W().Processes().Start(W().MissingProgram(), 0, false, p);
+    const uint32_t rc = ps.Start(W().MissingProgram(), 0, false, p);
     EXPECT_TRUE(rc == 2u || rc == 3u) << rc;
     EXPECT_EQ(p.process, 0u);
 }
 
 TEST_P(ProcessContract, TheListShowsAChildWithItsParent) {
-    auto& ps = W().Processes();
-    os::StartedProcess p = Start(W(), "sleep:1500");
+    Started p(W(), "sleep:1500");
     std::vector<os::ProcessEntry> entries;
     ASSERT_EQ(ps.List(entries), 0u);
     auto it = std::find_if(entries.begin(), entries.end(),
@@ -73,17 +71,13 @@ TEST_P(ProcessContract, TheListShowsAChildWithItsParent) {
     ASSERT_NE(it, entries.end());
     EXPECT_EQ(it->parentPid, W().OwnPid());
     os::ProcessHandle opened = 0;
-    ASSERT_EQ(ps.Open(p.pid, os::processaccess::kQueryInformation | os::processaccess::kSynchronize,
-                      opened),
-              0u);
+    ASSERT_EQ(ps.Open(p.pid, access::kQueryInformation | access::kSynchronize, opened), 0u);
     EXPECT_EQ(ps.Wait({opened}, kPatience), WaitOutcome::kSignalled);
     ps.Close(opened);
-    CloseAll(W(), p);
 }
 
 TEST_P(ProcessContract, AGroupCountsWhatTheProgramStartsUntilAllHaveEnded) {
-    auto& ps = W().Processes();
-    os::StartedProcess p = Start(W(), "spawn:800", true);
+    Started p(W(), "spawn:800", true);
     ASSERT_NE(p.group, 0u);
     EXPECT_EQ(ps.Wait({p.process}, kPatience), WaitOutcome::kSignalled);
     uint32_t count = 0;
@@ -93,34 +87,30 @@ TEST_P(ProcessContract, AGroupCountsWhatTheProgramStartsUntilAllHaveEnded) {
     EXPECT_EQ(ps.Wait({p.group}, kPatience), WaitOutcome::kSignalled);
     ASSERT_EQ(ps.ActiveCount(p.group, count), 0u);
     EXPECT_EQ(count, 0u);
-    CloseAll(W(), p);
 }
 
 TEST_P(ProcessContract, AProcessOpenedForTerminationEndsWithTheCodeGiven) {
-    auto& ps = W().Processes();
-    os::StartedProcess p = Start(W(), "sleep:20000");
-    os::ProcessHandle opened = 0;
-    ASSERT_EQ(ps.Open(p.pid, os::processaccess::kTerminate, opened), 0u);
-    EXPECT_EQ(ps.Terminate(opened, 3), 0u);
-    EXPECT_EQ(ps.Wait({p.process}, kPatience), WaitOutcome::kSignalled);
-    uint32_t code = 0;
-    ASSERT_EQ(ps.ExitCode(p.process, code), 0u);
-    EXPECT_EQ(code, 3u);
-    EXPECT_EQ(ps.Terminate(opened, 4), 0u);  // already ended
-    ps.Close(opened);
-    CloseAll(W(), p);
+    {
+        Started p(W(), "sleep:20000");
+        os::ProcessHandle opened = 0;
+        ASSERT_EQ(ps.Open(p.pid, access::kTerminate, opened), 0u);
+        EXPECT_EQ(ps.Terminate(opened, 3), 0u);
+        EXPECT_EQ(ps.Wait({p.process}, kPatience), WaitOutcome::kSignalled);
+        ExpectExitCode(ps, p.process, 3);
+        EXPECT_EQ(ps.Terminate(opened, 4), 0u);  // already ended
+        ps.Close(opened);
+    }
     EXPECT_EQ(ps.CurrentId(), W().OwnPid());
 }
 
 TEST_P(ProcessContract, NoWindowHasATitleNoProgramGives) {
     uint32_t pid = 0;
-    EXPECT_NE(W().Processes().WindowProcess("Kestrel test: no window has this title", pid), 0u);
+    EXPECT_NE(ps.WindowProcess("Kestrel test: no window has this title", pid), 0u);
 }
 
 TEST_P(ProcessContract, WmiListsProcessesByNameWithTheirOwners) {
-    auto& ps = W().Processes();
     auto& wmi = W().Query();
-    os::StartedProcess p = Start(W(), "sleep:20000");
+    Started p(W(), "sleep:20000");
     std::vector<os::QueriedProcess> listed;
     ASSERT_EQ(wmi.List(listed), 0u);
     auto child = std::find_if(listed.begin(), listed.end(),
@@ -130,24 +120,22 @@ TEST_P(ProcessContract, WmiListsProcessesByNameWithTheirOwners) {
     EXPECT_TRUE(std::any_of(listed.begin(), listed.end(),
                             [&](const os::QueriedProcess& q) { return q.pid == W().OwnPid(); }));
 
-    std::string user;
+    std::string user, none = "untouched";
     ASSERT_EQ(wmi.GetOwner(p.pid, user), 0u);
     EXPECT_TRUE(EqualsNoCase(user, W().CurrentUser())) << user;
-    std::string none = "untouched";
     EXPECT_NE(wmi.GetOwner(0x7FFFFFF0, none), 0u);
     EXPECT_EQ(none, "untouched");
 
     if (W().WmiTerminateMissing()) {
         EXPECT_NE(wmi.Terminate(p.pid), 0u);
         os::ProcessHandle opened = 0;
-        ASSERT_EQ(ps.Open(p.pid, os::processaccess::kTerminate, opened), 0u);
+        ASSERT_EQ(ps.Open(p.pid, access::kTerminate, opened), 0u);
         EXPECT_EQ(ps.Terminate(opened, 0), 0u);
         ps.Close(opened);
     } else {
         EXPECT_EQ(wmi.Terminate(p.pid), 0u);
     }
     EXPECT_EQ(ps.Wait({p.process}, kPatience), WaitOutcome::kSignalled);
-    CloseAll(W(), p);
 }
 
 }  // namespace

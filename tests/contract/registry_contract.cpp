@@ -18,17 +18,18 @@ namespace type = os::regtype;
 constexpr RegKey kHKCU = os::kHkeyCurrentUser;
 constexpr RegKey kHKLM = os::kHkeyLocalMachine;
 
-uint32_t Probe(os::Registry& r, RegKey root, const std::string& path, RegView view,
-               uint32_t access = acc::kRead) {
+uint32_t Probe(os::Registry& r, RegKey root, const std::string& path,
+               RegView view = RegView::kDefault) {
     RegKey k = 0;
-    uint32_t rc = r.OpenKey(root, path, access, view, k);
+    const uint32_t rc = r.OpenKey(root, path, acc::kRead, view, k);
     if (rc == 0) {
         r.CloseKey(k);
     }
     return rc;
 }
 
-RegKey Make(os::Registry& r, RegKey root, const std::string& path, RegView view) {
+RegKey Make(os::Registry& r, RegKey root, const std::string& path,
+            RegView view = RegView::kDefault) {
     RegKey k = 0;
     EXPECT_EQ(r.CreateKey(root, path, acc::kAllAccess, view, k), 0u) << path;
     return k;
@@ -43,57 +44,50 @@ std::string Read(os::Registry& r, RegKey k, const std::string& name, uint32_t* t
 }
 
 TEST_P(RegistryContract, KeysAreMadeOpenedAndSpelledAsWindowsTakesThem) {
-    auto& r = W().Registry();
     const std::string base = W().UserKey();
-    EXPECT_EQ(Probe(r, kHKCU, base, RegView::kDefault), 2u);
-    r.CloseKey(Make(r, kHKCU, base + "\\Alpha\\Beta", RegView::kDefault));
-    EXPECT_EQ(Probe(r, kHKCU, base + "\\alpha\\BETA", RegView::kDefault), 0u);
-    EXPECT_EQ(Probe(r, kHKCU, base + "\\Alpha\\", RegView::kDefault), 0u);
-    EXPECT_EQ(Probe(r, kHKCU, base + "\\\\Alpha", RegView::kDefault), 0u);
-    EXPECT_EQ(Probe(r, kHKCU, "\\" + base, RegView::kDefault), 161u);
-    EXPECT_EQ(Probe(r, kHKCU, base + "\\Alpha\\Gamma", RegView::kDefault), 2u);
+    EXPECT_EQ(Probe(r, kHKCU, base), 2u);
+    r.CloseKey(Make(r, kHKCU, base + "\\Alpha\\Beta"));
+    EXPECT_EQ(Probe(r, kHKCU, base + "\\alpha\\BETA"), 0u);
+    EXPECT_EQ(Probe(r, kHKCU, base + "\\Alpha\\"), 0u);
+    EXPECT_EQ(Probe(r, kHKCU, base + "\\\\Alpha"), 0u);
+    EXPECT_EQ(Probe(r, kHKCU, "\\" + base), 161u);
+    EXPECT_EQ(Probe(r, kHKCU, base + "\\Alpha\\Gamma"), 2u);
 
-    RegKey k = 0;
+    RegKey k = 0, again = 0;
     ASSERT_EQ(r.OpenKey(kHKCU, base, acc::kRead, RegView::kDefault, k), 0u);
-    RegKey again = 0;
     ASSERT_EQ(r.OpenKey(k, "", acc::kRead, RegView::kDefault, again), 0u);
     std::string name;
     EXPECT_EQ(r.EnumKey(again, 0, name), 0u);
     EXPECT_EQ(name, "Alpha");
-    EXPECT_EQ(Probe(r, k, "Alpha\\Beta", RegView::kDefault), 0u);
+    EXPECT_EQ(Probe(r, k, "Alpha\\Beta"), 0u);
     EXPECT_EQ(r.CloseKey(again), 0u);
     EXPECT_EQ(r.CloseKey(k), 0u);
     EXPECT_EQ(r.CloseKey(kHKCU), 0u);
 }
 
 TEST_P(RegistryContract, ValuesKeepTheirTypeAndBytes) {
-    auto& r = W().Registry();
-    RegKey k = Make(r, kHKCU, W().UserKey(), RegView::kDefault);
-    const std::string multi("one\0two\0\0", 9);
-    const std::string binary("\x00\xff\x10\x80", 4);
-    const std::string dword("\x2a\x00\x00\x80", 4);
-    const std::string qword("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
+    RegKey k = Make(r, kHKCU, W().UserKey());
     struct Case {
         const char* name;
         uint32_t type;
         std::string data;
     };
-    const Case cases[] = {{"text", type::kSz, std::string("hello\0", 6)},
-                          {"expand", type::kExpandSz, std::string("%TEMP%\\x\0", 9)},
-                          {"multi", type::kMultiSz, multi},
-                          {"binary", type::kBinary, binary},
-                          {"dword", type::kDword, dword},
-                          {"qword", type::kQword, qword},
-                          {"", type::kSz, std::string("default\0", 8)},
-                          {"empty", type::kSz, ""}};
+    const Case cases[] = {
+        {"text", type::kSz, std::string("hello\0", 6)},
+        {"expand", type::kExpandSz, std::string("%TEMP%\\x\0", 9)},
+        {"multi", type::kMultiSz, std::string("one\0two\0\0", 9)},
+        {"binary", type::kBinary, std::string("\x00\xff\x10\x80", 4)},
+        {"dword", type::kDword, std::string("\x2a\x00\x00\x80", 4)},
+        {"qword", type::kQword, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)},
+        {"", type::kSz, std::string("default\0", 8)},
+        {"empty", type::kSz, ""}};
     for (const Case& c : cases) {
         ASSERT_EQ(r.SetValue(k, c.name, c.type, c.data), 0u) << c.name;
     }
     for (const Case& c : cases) {
-        uint32_t t = 99;
+        uint32_t t = 99, size = 0;
         EXPECT_EQ(Read(r, k, c.name, &t), c.data) << c.name;
         EXPECT_EQ(t, c.type) << c.name;
-        uint32_t size = 0;
         EXPECT_EQ(r.QueryValue(k, c.name, &t, nullptr, size), 0u) << c.name;
         EXPECT_EQ(size, c.data.size()) << c.name;
     }
@@ -114,27 +108,20 @@ TEST_P(RegistryContract, ValuesKeepTheirTypeAndBytes) {
 }
 
 TEST_P(RegistryContract, TextStoredWithoutItsNulReadsAsTheText) {
-    auto& r = W().Registry();
-    RegKey k = Make(r, kHKCU, W().UserKey(), RegView::kDefault);
+    RegKey k = Make(r, kHKCU, W().UserKey());
     ASSERT_EQ(r.SetValue(k, "bare", type::kSz, "abc"), 0u);
-    const std::string data = Read(r, k, "bare");
-    if (W().AddsMissingNul()) {
-        EXPECT_EQ(data, std::string("abc\0", 4));
-    } else {
-        EXPECT_EQ(data, "abc");
-    }
+    EXPECT_EQ(Read(r, k, "bare"), W().AddsMissingNul() ? std::string("abc\0", 4) : "abc");
     r.CloseKey(k);
 }
 
 TEST_P(RegistryContract, EnumerationListsEverythingThenAnswers259) {
-    auto& r = W().Registry();
-    RegKey k = Make(r, kHKCU, W().UserKey(), RegView::kDefault);
+    RegKey k = Make(r, kHKCU, W().UserKey());
     for (const char* child : {"beta", "Alpha", "gamma"}) {
-        r.CloseKey(Make(r, k, child, RegView::kDefault));
+        r.CloseKey(Make(r, k, child));
     }
     std::vector<std::string> keys;
     std::string name;
-    uint32_t rc = 0;
+    uint32_t rc = 0, t = 0;
     for (uint32_t i = 0; (rc = r.EnumKey(k, i, name)) == 0; ++i) {
         keys.push_back(name);
     }
@@ -144,7 +131,6 @@ TEST_P(RegistryContract, EnumerationListsEverythingThenAnswers259) {
     ASSERT_EQ(r.SetValue(k, "Zed", type::kDword, std::string(4, '\0')), 0u);
     ASSERT_EQ(r.SetValue(k, "alpha", type::kSz, std::string(1, '\0')), 0u);
     std::set<std::pair<std::string, uint32_t>> values;
-    uint32_t t = 0;
     for (uint32_t i = 0; (rc = r.EnumValue(k, i, name, t)) == 0; ++i) {
         values.insert({name, t});
     }
@@ -155,19 +141,17 @@ TEST_P(RegistryContract, EnumerationListsEverythingThenAnswers259) {
 }
 
 TEST_P(RegistryContract, HandlesAllowOnlyWhatTheyWereOpenedFor) {
-    auto& r = W().Registry();
     const std::string base = W().UserKey();
-    RegKey k = Make(r, kHKCU, base, RegView::kDefault);
+    RegKey k = Make(r, kHKCU, base);
     ASSERT_EQ(r.SetValue(k, "v", type::kSz, std::string("x\0", 2)), 0u);
-    r.CloseKey(Make(r, k, "child", RegView::kDefault));
+    r.CloseKey(Make(r, k, "child"));
     r.CloseKey(k);
 
     RegKey setOnly = 0;
     ASSERT_EQ(r.OpenKey(kHKCU, base, acc::kSetValue, RegView::kDefault, setOnly), 0u);
-    std::string data;
+    std::string data, name;
     uint32_t size = 64;
     EXPECT_EQ(r.QueryValue(setOnly, "v", nullptr, &data, size), 5u);
-    std::string name;
     EXPECT_EQ(r.EnumKey(setOnly, 0, name), 5u);
     EXPECT_EQ(r.SetValue(setOnly, "w", type::kSz, std::string("y\0", 2)), 0u);
     r.CloseKey(setOnly);
@@ -182,19 +166,17 @@ TEST_P(RegistryContract, HandlesAllowOnlyWhatTheyWereOpenedFor) {
 }
 
 TEST_P(RegistryContract, OnlyKeysWithoutSubkeysCanBeDeleted) {
-    auto& r = W().Registry();
     const std::string base = W().UserKey();
-    r.CloseKey(Make(r, kHKCU, base + "\\Tree\\Leaf", RegView::kDefault));
+    r.CloseKey(Make(r, kHKCU, base + "\\Tree\\Leaf"));
     RegKey parent = 0;
     ASSERT_EQ(r.OpenKey(kHKCU, base, acc::kAllAccess, RegView::kDefault, parent), 0u);
-    EXPECT_EQ(r.DeleteKey(parent, "Tree", RegView::kDefault), 5u);
-    EXPECT_EQ(r.DeleteKey(parent, "Tree\\Leaf", RegView::kDefault), 0u);
-    EXPECT_EQ(r.DeleteKey(parent, "Tree\\", RegView::kDefault), 0u);
-    EXPECT_EQ(r.DeleteKey(parent, "Tree", RegView::kDefault), 2u);
-    EXPECT_EQ(r.DeleteKey(parent, "\\", RegView::kDefault), 161u);
+    for (const auto& [subkey, rc] :
+         {std::pair{"Tree", 5u}, {"Tree\\Leaf", 0u}, {"Tree\\", 0u}, {"Tree", 2u}, {"\\", 161u}}) {
+        EXPECT_EQ(r.DeleteKey(parent, subkey, RegView::kDefault), rc) << subkey;
+    }
 
     // A handle to a key deleted meanwhile refuses further work.
-    RegKey doomed = Make(r, kHKCU, base + "\\Doomed", RegView::kDefault);
+    RegKey doomed = Make(r, kHKCU, base + "\\Doomed");
     EXPECT_EQ(r.DeleteKey(parent, "Doomed", RegView::kDefault), 0u);
     EXPECT_EQ(r.SetValue(doomed, "v", type::kSz, std::string("x\0", 2)), 1018u);
     r.CloseKey(doomed);
@@ -202,10 +184,8 @@ TEST_P(RegistryContract, OnlyKeysWithoutSubkeysCanBeDeleted) {
 }
 
 TEST_P(RegistryContract, TheTwoViewsOfMachineSoftwareAreSeparate) {
-    auto& r = W().Registry();
     const std::string base = W().MachineKey();  // "SOFTWARE\KestrelTests\..."
-    const std::string physical32 =
-        "SOFTWARE\\Wow6432Node" + base.substr(std::string("SOFTWARE").size());
+    const std::string physical32 = "SOFTWARE\\Wow6432Node" + base.substr(8);
     r.CloseKey(Make(r, kHKLM, base + "\\Only32", RegView::k32));
     r.CloseKey(Make(r, kHKLM, base + "\\Only64", RegView::k64));
     EXPECT_EQ(Probe(r, kHKLM, base + "\\Only32", RegView::k32), 0u);
@@ -214,7 +194,7 @@ TEST_P(RegistryContract, TheTwoViewsOfMachineSoftwareAreSeparate) {
     EXPECT_EQ(Probe(r, kHKLM, physical32 + "\\Only32", RegView::k64), 0u);
     EXPECT_EQ(Probe(r, kHKLM, physical32 + "\\Only32", RegView::k32), 0u);
     EXPECT_EQ(Probe(r, kHKLM, LCase(base) + "\\only32", RegView::k32), 0u);
-    EXPECT_EQ(Probe(r, kHKLM, base + "\\Only64", RegView::kDefault), 0u);  // a 64-bit program
+    EXPECT_EQ(Probe(r, kHKLM, base + "\\Only64"), 0u);  // a 64-bit program
 
     EXPECT_EQ(r.DeleteKey(kHKLM, base + "\\Only32", RegView::k64), 2u);
     EXPECT_EQ(r.DeleteKey(kHKLM, base + "\\Only32", RegView::k32), 0u);
@@ -223,7 +203,6 @@ TEST_P(RegistryContract, TheTwoViewsOfMachineSoftwareAreSeparate) {
 }
 
 TEST_P(RegistryContract, UserSoftwareIsTheSameInBothViews) {
-    auto& r = W().Registry();
     r.CloseKey(Make(r, kHKCU, W().UserKey() + "\\Shared", RegView::k32));
     EXPECT_EQ(Probe(r, kHKCU, W().UserKey() + "\\Shared", RegView::k64), 0u);
 }

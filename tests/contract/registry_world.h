@@ -2,12 +2,10 @@
 // Worlds for the registry, security and process ports: the fakes, or (under Wine) the real
 // Windows calls with their own keys, which are removed with their trees afterwards.
 
-#include <gtest/gtest.h>
-
-#include <functional>
 #include <memory>
 #include <string>
 
+#include "contract/worlds.h"
 #include "os/process_query.h"
 #include "os/processes.h"
 #include "os/registry.h"
@@ -56,31 +54,18 @@ public:
     virtual bool WmiTerminateMissing() const { return false; }
 };
 
-template <class World>
-struct Maker {
-    std::string name;
-    std::function<std::unique_ptr<World>()> make;
-};
-
-template <class World>
-std::string MakerName(const ::testing::TestParamInfo<Maker<World>>& info) {
-    return info.param.name;
-}
-
-template <class World>
-class WorldSuite : public ::testing::TestWithParam<Maker<World>> {
+class RegistryContract : public WorldSuite<RegistryWorld> {
 protected:
-    void SetUp() override { m_world = this->GetParam().make(); }
-    void TearDown() override { m_world.reset(); }
-    World& W() { return *m_world; }
-
-private:
-    std::unique_ptr<World> m_world;
+    os::Registry& r = W().Registry();
 };
-
-class RegistryContract : public WorldSuite<RegistryWorld> {};
-class SecurityContract : public WorldSuite<RegistryWorld> {};
-class ProcessContract : public WorldSuite<ProcessWorld> {};
+class SecurityContract : public RegistryContract {
+protected:
+    os::Security& sec = W().Security();
+};
+class ProcessContract : public WorldSuite<ProcessWorld> {
+protected:
+    os::Processes& ps = W().Processes();
+};
 
 std::unique_ptr<RegistryWorld> MakeFakeRegistryWorld();
 std::unique_ptr<ProcessWorld> MakeFakeProcessWorld();

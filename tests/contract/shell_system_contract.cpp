@@ -11,7 +11,6 @@ namespace kestrel::testing {
 namespace {
 
 using os::ShellOp;
-using os::WriteMode;
 
 constexpr uint16_t kSilentDelete = os::fof::kNoConfirmation | os::fof::kNoErrorUi;
 constexpr uint16_t kSilentMove = os::fof::kNoConfirmMkdir | os::fof::kNoErrorUi |
@@ -21,94 +20,81 @@ bool Exists(os::FileSystem& fs, const std::string& path) {
     return fs.Attributes(path) != os::kInvalidAttributes;
 }
 
-void Make(os::FileSystem& fs, const std::string& path, const std::string& content = "x") {
-    ASSERT_EQ(fs.Write(path, content, WriteMode::kTruncate), 0u) << path;
+int ShellDelete(FileWorld& w, const std::string& path, bool* aborted = nullptr) {
+    return w.Shell().FileOperation(ShellOp::kDelete, {path}, "", kSilentDelete, aborted);
+}
+
+int ShellMove(FileWorld& w, const std::string& from, const std::string& to,
+              bool* aborted = nullptr) {
+    return w.Shell().FileOperation(ShellOp::kMove, {from}, to, kSilentMove, aborted);
 }
 
 TEST_P(ShellFilesContract, DeletionTakesWholeTreesWithReadOnlyFiles) {
-    auto& fs = Files();
-    const std::string tree = Root() + "\\tree";
+    const std::string tree = At("tree");
     ASSERT_EQ(fs.CreateFolderTree(tree + "\\deeper\\deepest"), 0u);
-    Make(fs, tree + "\\deeper\\deepest\\file.txt");
-    Make(fs, tree + "\\ro.txt");
+    Put(tree + "\\deeper\\deepest\\file.txt");
+    Put(tree + "\\ro.txt");
     ASSERT_EQ(fs.SetAttributes(tree + "\\ro.txt", os::attr::kReadOnly), 0u);
     bool aborted = true;
-    EXPECT_EQ(World().Shell().FileOperation(ShellOp::kDelete, {tree}, "", kSilentDelete, &aborted),
-              0);
+    EXPECT_EQ(ShellDelete(World(), tree, &aborted), 0);
     EXPECT_FALSE(aborted);
     EXPECT_FALSE(Exists(fs, tree));
     EXPECT_TRUE(Exists(fs, Root()));
 }
 
 TEST_P(ShellFilesContract, DeletionOfAWildcardTakesOnlyTheMatches) {
-    auto& fs = Files();
     for (const char* name : {"a.log", "b.log", "keep.txt"}) {
-        Make(fs, Root() + "\\" + name);
+        Put(At(name));
     }
-    EXPECT_EQ(World().Shell().FileOperation(ShellOp::kDelete, {Root() + "\\*.log"}, "",
-                                            kSilentDelete, nullptr),
-              0);
-    EXPECT_FALSE(Exists(fs, Root() + "\\a.log"));
-    EXPECT_FALSE(Exists(fs, Root() + "\\b.log"));
-    EXPECT_TRUE(Exists(fs, Root() + "\\keep.txt"));
+    EXPECT_EQ(ShellDelete(World(), At("*.log")), 0);
+    EXPECT_FALSE(Exists(fs, At("a.log")));
+    EXPECT_FALSE(Exists(fs, At("b.log")));
+    EXPECT_TRUE(Exists(fs, At("keep.txt")));
 }
 
 TEST_P(ShellFilesContract, DeletionOfAMissingPathFails) {
-    EXPECT_NE(World().Shell().FileOperation(ShellOp::kDelete, {Root() + "\\absent"}, "",
-                                            kSilentDelete, nullptr),
-              0);
+    EXPECT_NE(ShellDelete(World(), At("absent")), 0);
 }
 
 TEST_P(ShellFilesContract, OneItemMovesIntoAFolderOrToAFullName) {
-    auto& fs = Files();
-    ASSERT_EQ(fs.CreateFolder(Root() + "\\to"), 0u);
-    Make(fs, Root() + "\\one.txt", "one");
-    Make(fs, Root() + "\\two.txt", "two");
-    ASSERT_EQ(fs.CreateFolder(Root() + "\\sub"), 0u);
-    auto& shell = World().Shell();
-    EXPECT_EQ(shell.FileOperation(ShellOp::kMove, {Root() + "\\one.txt"}, Root() + "\\to",
-                                  kSilentMove, nullptr),
-              0);
-    EXPECT_EQ(shell.FileOperation(ShellOp::kMove, {Root() + "\\two.txt"},
-                                  Root() + "\\to\\renamed.txt", kSilentMove, nullptr),
-              0);
-    EXPECT_EQ(shell.FileOperation(ShellOp::kMove, {Root() + "\\sub"}, Root() + "\\to", kSilentMove,
-                                  nullptr),
-              0);
+    ASSERT_EQ(fs.CreateFolder(At("to")), 0u);
+    Put(At("one.txt"), "one");
+    Put(At("two.txt"), "two");
+    ASSERT_EQ(fs.CreateFolder(At("sub")), 0u);
+    EXPECT_EQ(ShellMove(World(), At("one.txt"), At("to")), 0);
+    EXPECT_EQ(ShellMove(World(), At("two.txt"), At("to\\renamed.txt")), 0);
+    EXPECT_EQ(ShellMove(World(), At("sub"), At("to")), 0);
     std::string bytes;
-    EXPECT_EQ(fs.ReadAll(Root() + "\\to\\one.txt", bytes), 0u);
+    EXPECT_EQ(fs.ReadAll(At("to\\one.txt"), bytes), 0u);
     EXPECT_EQ(bytes, "one");
-    EXPECT_EQ(fs.ReadAll(Root() + "\\to\\renamed.txt", bytes), 0u);
+    EXPECT_EQ(fs.ReadAll(At("to\\renamed.txt"), bytes), 0u);
     EXPECT_EQ(bytes, "two");
-    EXPECT_NE(fs.Attributes(Root() + "\\to\\sub") & os::attr::kDirectory, 0u);
-    EXPECT_FALSE(Exists(fs, Root() + "\\one.txt"));
+    EXPECT_NE(fs.Attributes(At("to\\sub")) & os::attr::kDirectory, 0u);
+    EXPECT_FALSE(Exists(fs, At("one.txt")));
 }
 
 TEST_P(ShellFilesContract, SeveralItemsMoveTogetherExceptUnderWine) {
-    auto& fs = Files();
-    ASSERT_EQ(fs.CreateFolder(Root() + "\\from"), 0u);
-    ASSERT_EQ(fs.CreateFolder(Root() + "\\to"), 0u);
-    Make(fs, Root() + "\\from\\a.txt");
-    Make(fs, Root() + "\\from\\b.txt");
+    ASSERT_EQ(fs.CreateFolder(At("from")), 0u);
+    ASSERT_EQ(fs.CreateFolder(At("to")), 0u);
+    Put(At("from\\a.txt"));
+    Put(At("from\\b.txt"));
     bool aborted = false;
-    int answer = World().Shell().FileOperation(ShellOp::kMove, {Root() + "\\from\\*.txt"},
-                                               Root() + "\\to", kSilentMove, &aborted);
+    const int answer = ShellMove(World(), At("from\\*.txt"), At("to"), &aborted);
     if (World().ShellMoveOfSeveralItemsFails()) {
         EXPECT_EQ(answer, os::kShellOpCancelled);
         EXPECT_TRUE(aborted);
-        EXPECT_TRUE(Exists(fs, Root() + "\\from\\a.txt"));
-        EXPECT_FALSE(Exists(fs, Root() + "\\to\\a.txt"));
+        EXPECT_TRUE(Exists(fs, At("from\\a.txt")));
+        EXPECT_FALSE(Exists(fs, At("to\\a.txt")));
     } else {
         EXPECT_EQ(answer, 0);
-        EXPECT_TRUE(Exists(fs, Root() + "\\to\\a.txt"));
-        EXPECT_TRUE(Exists(fs, Root() + "\\to\\b.txt"));
+        EXPECT_TRUE(Exists(fs, At("to\\a.txt")));
+        EXPECT_TRUE(Exists(fs, At("to\\b.txt")));
     }
 }
 
 TEST_P(ShellFilesContract, TypeNamesComeFromTheExtension) {
-    auto& shell = World().Shell();
-    EXPECT_FALSE(shell.TypeName(Root() + "\\letter.txt").empty());
-    EXPECT_FALSE(shell.TypeName(Root() + "\\data.qqq").empty());
+    EXPECT_FALSE(World().Shell().TypeName(At("letter.txt")).empty());
+    EXPECT_FALSE(World().Shell().TypeName(At("data.qqq")).empty());
 }
 
 TEST_P(VolumesContract, TheSystemDriveIsAReadyFixedDrive) {
@@ -134,10 +120,9 @@ TEST_P(VolumesContract, AnAbsentDriveIsNeitherThereNorReady) {
 }
 
 TEST_P(SystemInfoContract, BothVersionRecordsDescribeTheSameWindows) {
-    auto& system = World().System();
     os::OsVersionRecord extended, shorter;
-    ASSERT_TRUE(system.Version(true, extended));
-    ASSERT_TRUE(system.Version(false, shorter));
+    ASSERT_TRUE(World().System().Version(true, extended));
+    ASSERT_TRUE(World().System().Version(false, shorter));
     EXPECT_EQ(extended.platformId, 2u);
     EXPECT_GE(extended.major, 5u);
     EXPECT_EQ(shorter.major, extended.major);
@@ -159,8 +144,8 @@ TEST_P(SystemInfoContract, TheMachineKnowsItsStartModeEditionAndProfiles) {
     const std::string profiles = system.ProfilesDirectory();
     ASSERT_GE(profiles.size(), 3u);
     EXPECT_EQ(profiles.find('\0'), std::string::npos);
-    EXPECT_NE(Files().Attributes(profiles) & os::attr::kDirectory, 0u);
-    EXPECT_NE(Files().Attributes(profiles + "\\Public") & os::attr::kDirectory, 0u);
+    EXPECT_NE(fs.Attributes(profiles) & os::attr::kDirectory, 0u);
+    EXPECT_NE(fs.Attributes(profiles + "\\Public") & os::attr::kDirectory, 0u);
 }
 
 }  // namespace

@@ -61,10 +61,8 @@ bool KestrelSandbox::Exists(const std::string& name) const {
 }
 
 void* KestrelSandbox::Launch(const std::string& arguments, uint32_t flags) const {
-    std::string commandLine = "\"" + m_program + "\"";
-    if (!arguments.empty()) {
-        commandLine += " " + arguments;
-    }
+    const std::string commandLine =
+        "\"" + m_program + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
@@ -84,7 +82,6 @@ int KestrelSandbox::Run(const std::string& arguments, unsigned timeoutMs) const 
         GetExitCodeProcess(process, &code);
     } else {
         TerminateProcess(process, 1);
-        code = static_cast<DWORD>(-1);
     }
     CloseHandle(process);
     return static_cast<int>(code);

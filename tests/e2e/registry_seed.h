@@ -23,7 +23,6 @@ public:
     UninstallSeed& operator=(const UninstallSeed&) = delete;
 
     void Add(View view, const std::string& subkey, const std::vector<SeedValue>& values);
-    bool Exists(View view, const std::string& subkey) const;
 
 private:
     std::vector<std::pair<View, std::string>> m_added;

@@ -31,15 +31,12 @@ TEST(StartupE2E, OldBlacklistIsRenamedWhenTheNewOneIsMissing) {
 
 TEST(StartupE2E, SelfUpdateCopyIsRemovedOnBothRoadsButNotAfterAPackageDownload) {
     KestrelSandbox k("old-exe");
-    k.Write("Kestrel_old.exe", "MZ");
-    EXPECT_EQ(k.Run("/nothing-known"), 0);
-    EXPECT_FALSE(k.Exists("Kestrel_old.exe"));
-    k.Write("Kestrel_old.exe", "MZ");
-    EXPECT_EQ(k.Run(""), 0);
-    EXPECT_FALSE(k.Exists("Kestrel_old.exe"));
-    k.Write("Kestrel_old.exe", "MZ");
-    EXPECT_EQ(k.Run("/getdefs=Shop /auto"), 0);
-    EXPECT_TRUE(k.Exists("Kestrel_old.exe"));
+    for (const auto& [arguments, removed] :
+         {std::pair{"/nothing-known", true}, {"", true}, {"/getdefs=Shop /auto", false}}) {
+        k.Write("Kestrel_old.exe", "MZ");
+        EXPECT_EQ(k.Run(arguments), 0) << arguments;
+        EXPECT_EQ(k.Exists("Kestrel_old.exe"), !removed) << arguments;
+    }
     EXPECT_FALSE(k.Exists("Kestrel_Log.txt"));  // "/auto" was part of the package name
 }
 

@@ -8,15 +8,13 @@
 #include <vector>
 
 #include "e2e/kestrel_sandbox.h"
+#include "win32/win32_machine.h"
 
 namespace kestrel::e2e {
 namespace {
 
-REGSAM View(bool view32) {
-    return view32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
-}
-
-std::vector<PROCESSENTRY32> Processes() {
+// The processes running under that file name.
+std::vector<PROCESSENTRY32> Processes(const std::string& exeName) {
     std::vector<PROCESSENTRY32> found;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) {
@@ -26,7 +24,9 @@ std::vector<PROCESSENTRY32> Processes() {
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32First(snapshot, &entry); more;
          more = Process32Next(snapshot, &entry)) {
-        found.push_back(entry);
+        if (lstrcmpiA(entry.szExeFile, exeName.c_str()) == 0) {
+            found.push_back(entry);
+        }
     }
     CloseHandle(snapshot);
     return found;
@@ -38,18 +38,8 @@ void Require(bool ok, const std::string& what) {
     }
 }
 
-HKEY CreateMachineKey(const std::string& keyPath) {
-    HKEY key = nullptr;
-    Require(
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0,
-                        KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr) == ERROR_SUCCESS,
-        "creating " + keyPath);
-    return key;
-}
-
-}  // namespace
-
-int RunAndWait(const std::string& commandLine, unsigned timeoutMs) {
+// Starts a command line; the handle of its process.
+HANDLE Launch(const std::string& commandLine) {
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
@@ -58,13 +48,46 @@ int RunAndWait(const std::string& commandLine, unsigned timeoutMs) {
                            &pi),
             "cannot start " + commandLine);
     CloseHandle(pi.hThread);
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-        GetExitCodeProcess(pi.hProcess, &code);
-    } else {
-        TerminateProcess(pi.hProcess, 1);
+    return pi.hProcess;
+}
+
+// Reads a value of an HKLM key (64-bit view) into at most size bytes at data.
+bool QueryMachineValue(const std::string& keyPath, const std::string& name, void* data,
+                       DWORD size) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
+        ERROR_SUCCESS) {
+        return false;
     }
-    CloseHandle(pi.hProcess);
+    const LSTATUS rc =
+        RegQueryValueExA(key, name.c_str(), nullptr, nullptr, static_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+
+// Writes a value of an HKLM key (64-bit view), making the key when it is missing.
+void SetMachineValue(const std::string& keyPath, const std::string& name, DWORD type,
+                     const void* data, DWORD size) {
+    HKEY key = nullptr;
+    Require(
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr) == ERROR_SUCCESS,
+        "creating " + keyPath);
+    RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+}  // namespace
+
+int RunAndWait(const std::string& commandLine, unsigned timeoutMs) {
+    HANDLE process = Launch(commandLine);
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process, &code);
+    } else {
+        TerminateProcess(process, 1);
+    }
+    CloseHandle(process);
     return static_cast<int>(code);
 }
 
@@ -100,15 +123,7 @@ void PlaceBrowserStandIn(const std::string& path) {
 }
 
 void StartBrowserStandIn(const std::string& path) {
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    std::string line = "\"" + path + "\" --stay";
-    Require(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                           &pi),
-            "starting " + path);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    CloseHandle(Launch("\"" + path + "\" --stay"));
     // Running once it has written its line.
     const std::string started = path.substr(0, path.rfind('\\') + 1) + "started.txt";
     for (int i = 0; i < 200 && !PathExists(started); ++i) {
@@ -118,8 +133,9 @@ void StartBrowserStandIn(const std::string& path) {
 
 bool MachineKeyExists(const std::string& keyPath, bool view32) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | View(view32), &key) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0,
+                      KEY_READ | (view32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY),
+                      &key) != ERROR_SUCCESS) {
         return false;
     }
     RegCloseKey(key);
@@ -127,49 +143,28 @@ bool MachineKeyExists(const std::string& keyPath, bool view32) {
 }
 
 std::optional<std::string> MachineText(const std::string& keyPath, const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
     char data[2048] = {};
-    DWORD size = sizeof(data) - 1;
-    LSTATUS rc =
-        RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
-    if (rc != ERROR_SUCCESS) {
+    if (!QueryMachineValue(keyPath, name, data, sizeof(data) - 1)) {
         return std::nullopt;
     }
     return std::string(data);
 }
 
 std::optional<unsigned> MachineDword(const std::string& keyPath, const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
-        ERROR_SUCCESS) {
+    DWORD value = 0;
+    if (!QueryMachineValue(keyPath, name, &value, sizeof(value))) {
         return std::nullopt;
     }
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    LSTATUS rc = RegQueryValueExA(key, name.c_str(), nullptr, nullptr,
-                                  reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS ? std::optional<unsigned>(value) : std::nullopt;
+    return value;
 }
 
 void SetMachineText(const std::string& keyPath, const std::string& name, const std::string& value) {
-    HKEY key = CreateMachineKey(keyPath);
-    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(key);
+    SetMachineValue(keyPath, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
 }
 
 void SetMachineDword(const std::string& keyPath, const std::string& name, unsigned value) {
-    HKEY key = CreateMachineKey(keyPath);
-    DWORD data = value;
-    RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                   sizeof(data));
-    RegCloseKey(key);
+    const DWORD data = value;
+    SetMachineValue(keyPath, name, REG_DWORD, &data, sizeof(data));
 }
 
 void DeleteMachineKey(const std::string& keyPath) {
@@ -181,7 +176,7 @@ bool Registered(const std::string& subkey, bool view32) {
 }
 
 bool DebuggerValuesIgnored() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    return testing::RunningUnderWine();
 }
 
 bool PathExists(const std::string& path) {
@@ -205,18 +200,11 @@ std::optional<std::string> ReadFileText(const std::string& path) {
 }
 
 int CountProcesses(const std::string& exeName) {
-    int n = 0;
-    for (const PROCESSENTRY32& p : Processes()) {
-        n += lstrcmpiA(p.szExeFile, exeName.c_str()) == 0 ? 1 : 0;
-    }
-    return n;
+    return static_cast<int>(Processes(exeName).size());
 }
 
 void EndProcesses(const std::string& exeName) {
-    for (const PROCESSENTRY32& p : Processes()) {
-        if (lstrcmpiA(p.szExeFile, exeName.c_str()) != 0) {
-            continue;
-        }
+    for (const PROCESSENTRY32& p : Processes(exeName)) {
         HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, p.th32ProcessID);
         if (h != nullptr) {
             TerminateProcess(h, 1);

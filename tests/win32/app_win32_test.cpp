@@ -15,13 +15,12 @@ namespace {
 
 class Win32AppTest : public ::testing::Test {
 protected:
-    Win32AppTest() : root(testing::MakeScratchFolder("app")) {}
     ~Win32AppTest() override { testing::RemoveTree(root); }
 
     testing::Win32Machine machine;
     Context& ctx = machine.ctx();
     os::FileSystem* m_files = &ctx.os.files;
-    std::string root;
+    const std::string root = testing::MakeScratchFolder("app");
 };
 
 TEST_F(Win32AppTest, SettingsValuesLongerThan254CharactersAreReadWhole) {

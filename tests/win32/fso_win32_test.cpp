@@ -51,28 +51,19 @@ std::string Read(const std::string& path) {
 }
 
 // Holds a file open without sharing, as another program may.
-class HeldOpen {
-public:
-    explicit HeldOpen(const std::string& path)
-        : m_h(CreateFileW(Wide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                          nullptr)) {}
-    bool Valid() const { return m_h.Valid(); }
-
-private:
-    os::win32::UniqueHandle m_h;
-};
+os::win32::UniqueHandle HoldOpen(const std::string& path) {
+    return os::win32::UniqueHandle(
+        CreateFileW(Wide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+}
 
 class FsoOnWindows : public ::testing::Test {
 protected:
-    FsoOnWindows() : m_root(MakeScratchFolder("fso")) {}
     ~FsoOnWindows() override { RemoveTree(m_root); }
     const std::string& Root() const { return m_root; }
 
     Win32Machine machine;
     clsFSO fso{machine.ctx()};
-
-private:
-    std::string m_root;
+    const std::string m_root = MakeScratchFolder("fso");
 };
 
 TEST_F(FsoOnWindows, ReadOnlyFilesGoOnTheSecondTry) {
@@ -87,7 +78,7 @@ TEST_F(FsoOnWindows, ReadOnlyFilesGoOnTheSecondTry) {
 TEST_F(FsoOnWindows, AFileHeldOpenIsReportedAsNotDeleted) {
     const std::string file = Root() + "\\held.txt";
     Make(file);
-    HeldOpen held(file);
+    const auto held = HoldOpen(file);
     ASSERT_TRUE(held.Valid());
     EXPECT_FALSE(fso.KillFile(file));
     EXPECT_TRUE(Exists(file));
@@ -185,8 +176,7 @@ TEST_F(FsoOnWindows, ARunningProgramCanBeRenamedButNotDeleted) {
     const std::wstring folder = Wide(Root());
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                                nullptr, folder.c_str(), &startup, &info));
-    os::win32::UniqueHandle process(info.hProcess);
-    os::win32::UniqueHandle thread(info.hThread);
+    os::win32::UniqueHandle process(info.hProcess), thread(info.hThread);
     struct Ender {
         HANDLE h;
         ~Ender() {
@@ -235,7 +225,7 @@ TEST_F(FsoOnWindows, ThousandsOfFilesAreListedOnceEach) {
 TEST_F(FsoOnWindows, AFailedReplaceLeavesTheHeldTargetWhole) {
     Make(Root() + "\\new.txt", "new");
     Make(Root() + "\\old.txt", "old");
-    HeldOpen held(Root() + "\\old.txt");
+    const auto held = HoldOpen(Root() + "\\old.txt");
     ASSERT_TRUE(held.Valid());
     EXPECT_FALSE(fso.Move_File(Root() + "\\new.txt", Root() + "\\old.txt", true));
     EXPECT_FALSE(fso.Copy_File(Root() + "\\new.txt", Root() + "\\old.txt", true));

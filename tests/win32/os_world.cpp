@@ -21,9 +21,7 @@ std::string CurrentAccount() {
 class Win32RegistryWorld : public RegistryWorld {
 public:
     Win32RegistryWorld()
-        : m_registry(os::win32::MakeRegistry()),
-          m_security(os::win32::MakeSecurity()),
-          m_keys(MakeTestKeys()) {}
+        : m_registry(os::win32::MakeRegistry()), m_security(os::win32::MakeSecurity()) {}
     os::Registry& Registry() override { return *m_registry; }
     os::Security& Security() override { return *m_security; }
     std::string UserKey() override { return m_keys.user; }
@@ -70,6 +68,14 @@ void DeleteTree(HKEY root, const std::string& path, REGSAM view) {
 
 }  // namespace
 
+TestKeys::TestKeys() {
+    static std::atomic<int> counter{0};
+    const std::string leaf =
+        std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    user = "Software\\KestrelTests\\" + leaf;
+    machine = "SOFTWARE\\KestrelTests\\" + leaf;
+}
+
 TestKeys::~TestKeys() {
     // Only ever below the tests' own parent keys.
     if (user.rfind("Software\\KestrelTests\\", 0) == 0) {
@@ -82,16 +88,6 @@ TestKeys::~TestKeys() {
             RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\KestrelTests", view, 0);
         }
     }
-}
-
-TestKeys MakeTestKeys() {
-    static std::atomic<int> counter{0};
-    const std::string leaf =
-        std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-    TestKeys keys;
-    keys.user = "Software\\KestrelTests\\" + leaf;
-    keys.machine = "SOFTWARE\\KestrelTests\\" + leaf;
-    return keys;
 }
 
 std::unique_ptr<RegistryWorld> MakeWin32RegistryWorld() {

@@ -7,22 +7,16 @@
 
 namespace kestrel::testing {
 
-// Key paths for one test: below HKCU\Software\KestrelTests and HKLM\SOFTWARE\KestrelTests.
+// Fresh key paths for one test: below HKCU\Software\KestrelTests and HKLM\SOFTWARE\KestrelTests.
 // Their whole trees go, in both views, when the object goes.
 struct TestKeys {
-    TestKeys() = default;
-    TestKeys(TestKeys&& other) noexcept
-        : user(std::move(other.user)), machine(std::move(other.machine)) {
-        other.user.clear();
-        other.machine.clear();
-    }
+    TestKeys();
     TestKeys(const TestKeys&) = delete;
     TestKeys& operator=(const TestKeys&) = delete;
     ~TestKeys();
     std::string user;
     std::string machine;
 };
-TestKeys MakeTestKeys();
 
 std::unique_ptr<RegistryWorld> MakeWin32RegistryWorld();
 std::unique_ptr<ProcessWorld> MakeWin32ProcessWorld();

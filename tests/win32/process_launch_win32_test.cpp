@@ -2,6 +2,7 @@
 // child mode.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -22,24 +23,22 @@ using testing::ChildCommandLine;
 // Copies of this program that started from here and still run.
 int RunningChildren() {
     std::vector<os::ProcessEntry> entries;
-    auto processes = os::win32::MakeProcesses();
-    EXPECT_EQ(processes->List(entries), 0u);
+    EXPECT_EQ(os::win32::MakeProcesses()->List(entries), 0u);
     const std::string name = StripPath(testing::TestProgramPath());
-    int n = 0;
-    for (const auto& e : entries) {
-        n += EqualsNoCase(e.exeFile, name) && e.pid != GetCurrentProcessId() ? 1 : 0;
+    return static_cast<int>(std::count_if(entries.begin(), entries.end(), [&](const auto& e) {
+        return EqualsNoCase(e.exeFile, name) && e.pid != GetCurrentProcessId();
+    }));
+}
+
+void WaitForChildrenToEnd() {
+    for (int i = 0; i < 100 && RunningChildren() > 0; ++i) {
+        Sleep(50);
     }
-    return n;
 }
 
 class RealProcesses : public ::testing::Test {
 protected:
-    ~RealProcesses() override {
-        // Leave no child behind for the next test.
-        for (int i = 0; i < 100 && RunningChildren() > 0; ++i) {
-            Sleep(50);
-        }
-    }
+    ~RealProcesses() override { WaitForChildrenToEnd(); }  // none is left for the next test
     testing::Win32Machine m;
     std::string message = "untouched";
 };
@@ -76,9 +75,7 @@ TEST_F(RealProcesses, AProgramThatStartsAnotherIsWaitedForWholeWhenAsked) {
     EXPECT_TRUE(ShellAndWaitForTermination(m.ctx(), ChildCommandLine("spawn:1500"), 0, message,
                                            60000, true));
     EXPECT_EQ(RunningChildren(), 1);  // the grandchild outlived the wait
-    for (int i = 0; i < 100 && RunningChildren() > 0; ++i) {
-        Sleep(50);
-    }
+    WaitForChildrenToEnd();
     EXPECT_TRUE(ShellAndWaitForTermination(m.ctx(), ChildCommandLine("spawn:800"), 0, message,
                                            60000, true, {.waitForDescendants = true}));
     EXPECT_EQ(RunningChildren(), 0);

@@ -25,34 +25,28 @@ public:
         EXPECT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                    nullptr, &si, &pi));
         CloseHandle(pi.hThread);
-        m_process = pi.hProcess;
+        m_process = os::win32::UniqueHandle(pi.hProcess);
     }
     ~NamedChild() {
-        TerminateProcess(m_process, 1);
-        WaitForSingleObject(m_process, 10000);
-        CloseHandle(m_process);
+        TerminateProcess(m_process.Get(), 1);
+        WaitForSingleObject(m_process.Get(), 10000);
     }
-    NamedChild(const NamedChild&) = delete;
-    NamedChild& operator=(const NamedChild&) = delete;
     // True when it ends within the time.
     bool Ends(DWORD ms = 10000) const {
-        return WaitForSingleObject(m_process, ms) == WAIT_OBJECT_0;
+        return WaitForSingleObject(m_process.Get(), ms) == WAIT_OBJECT_0;
     }
 
 private:
-    HANDLE m_process = nullptr;
+    os::win32::UniqueHandle m_process;
 };
 
 class RealTermination : public ::testing::Test {
 protected:
-    RealTermination() : m_folder(testing::MakeScratchFolder("terminate")) {}
     ~RealTermination() override { testing::RemoveTree(m_folder); }
     const std::string& Folder() const { return m_folder; }
 
     testing::Win32Machine m;
-
-private:
-    std::string m_folder;
+    const std::string m_folder = testing::MakeScratchFolder("terminate");
 };
 
 TEST_F(RealTermination, ABrowserIsFoundWithItsOwnerAndEndedByItsExactName) {
@@ -82,8 +76,8 @@ TEST_F(RealTermination, WmiAloneEndsAProcessWhereWindowsHasTheMethod) {
     NamedChild browser(Folder(), "safari.exe");
     KillProcessViaWMI(m.ctx(), "SAFARI.EXE");
     // Wine does not implement Win32_Process.Terminate; Windows ends the process.
-    EXPECT_EQ(browser.Ends(testing::RunningUnderWine() ? 300 : 10000),
-              !testing::RunningUnderWine());
+    const bool wine = testing::RunningUnderWine();
+    EXPECT_EQ(browser.Ends(wine ? 300 : 10000), !wine);
 }
 
 TEST_F(RealTermination, AWindowTitleNoWindowHasEndsNothing) {

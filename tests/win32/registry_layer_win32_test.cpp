@@ -26,7 +26,7 @@ bool KeyThere(HKEY root, const std::string& path, REGSAM view) {
 class RealRegistry : public ::testing::Test {
 protected:
     testing::Win32Machine m;
-    testing::TestKeys keys = testing::MakeTestKeys();
+    testing::TestKeys keys;
     bool notFound = false;
     // The machine key's path as written with Wow6432Node, which addresses the 32-bit view.
     std::string Wow(const std::string& rest) const {

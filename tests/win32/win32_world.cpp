@@ -6,6 +6,7 @@
 
 #include "os/win32/win32_ports.h"
 #include "os/win32/windows_api.h"
+#include "win32/win32_machine.h"
 
 #include <winioctl.h>
 
@@ -37,10 +38,6 @@ void RemoveTreeW(const std::wstring& path) {
         FindClose(find);
     }
     RemoveDirectoryW(path.c_str());
-}
-
-bool IsWine() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 // The reparse data of a mount point (junction), as FSCTL_SET_REPARSE_POINT takes it.
@@ -97,36 +94,28 @@ public:
           m_system(os::win32::MakeSystemInfo()),
           m_root(MakeScratchFolder("files")) {}
     ~Win32FileWorld() override {
-        for (auto& [path, handle] : m_locks) {
-            CloseHandle(handle);
-        }
+        m_locks.clear();
         RemoveTree(m_root);
     }
     os::FileSystem& Files() override { return *m_files; }
     os::ProfileStrings& Ini() override { return *m_ini; }
     std::string Root() override { return m_root; }
     void Lock(const std::string& path) override {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            m_locks[path] = h;
+        os::win32::UniqueHandle h(
+            CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (h.Valid()) {
+            m_locks[path] = std::move(h);
         }
     }
-    void Unlock(const std::string& path) override {
-        auto it = m_locks.find(path);
-        if (it != m_locks.end()) {
-            CloseHandle(it->second);
-            m_locks.erase(it);
-        }
-    }
-    bool IsReal() const override { return true; }
-    bool WritesIgnoreReadOnly() const override { return IsWine(); }
+    void Unlock(const std::string& path) override { m_locks.erase(path); }
+    bool WritesIgnoreReadOnly() const override { return RunningUnderWine(); }
     os::ShellFiles& Shell() override { return *m_shell; }
     os::Volumes& Drives() override { return *m_volumes; }
     os::SystemInfo& System() override { return *m_system; }
     bool MakeJunction(const std::string& link, const std::string& target) override {
         return MakeJunctionW(os::win32::Wide(link), os::win32::Wide(target));
     }
-    bool ShellMoveOfSeveralItemsFails() const override { return IsWine(); }
+    bool ShellMoveOfSeveralItemsFails() const override { return RunningUnderWine(); }
 
 private:
     std::unique_ptr<os::FileSystem> m_files;
@@ -135,7 +124,7 @@ private:
     std::unique_ptr<os::Volumes> m_volumes;
     std::unique_ptr<os::SystemInfo> m_system;
     std::string m_root;
-    std::map<std::string, HANDLE> m_locks;
+    std::map<std::string, os::win32::UniqueHandle> m_locks;
 };
 
 }  // namespace
