@@ -10,6 +10,7 @@
 #   wine-prefix.sh ensure <prefix> <bindir>   make the prefix when missing, then check it
 #   wine-prefix.sh check  <prefix>            exit 1 (with the reason) unless sandboxed
 #   wine-prefix.sh copy   <prefix> <target>   a fresh copy of a checked prefix
+#   wine-prefix.sh snapshot <prefix> <target> the same, once nothing runs in the prefix any more
 set -euo pipefail
 
 WINE64=${KESTREL_WINE64:-/usr/lib/wine/wine64}
@@ -110,6 +111,10 @@ case "$cmd" in
         sandbox "$dst" "$bindir"
         check "$dst"
         ;;
+    snapshot)
+        WINEPREFIX=$(realpath -m "$2") timeout 60 "${WINE64%64}server" -w 2>/dev/null || true
+        exec "$0" copy "$2" "$3"
+        ;;
     *)
-        sed -n '2,15p' "$0" >&2; exit 2 ;;
+        sed -n '2,16p' "$0" >&2; exit 2 ;;
 esac
