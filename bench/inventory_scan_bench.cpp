@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "inventory/app_list.h"
 #include "inventory/inventory_scan.h"
 #include "os/fake/fake_basics.h"

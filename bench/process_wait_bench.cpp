@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "os/win32/port_set.h"
 #include "platform/process_launch.h"
 

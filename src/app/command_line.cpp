@@ -1,7 +1,7 @@
 #include "app/command_line.h"
 
-#include "app/debug_log.h"
-#include "app/strings.h"
+#include "base/strings.h"
+#include "core/debug_log.h"
 
 namespace kestrel {
 namespace {

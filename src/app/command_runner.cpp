@@ -1,16 +1,25 @@
 #include "app/command_runner.h"
 
-#include "app/context.h"
-#include "app/run_log.h"
-#include "app/settings.h"
-#include "app/strings.h"
-#include "app/strip.h"
-#include "app/text_file.h"
+#include "base/strings.h"
+#include "base/strip.h"
+#include "core/context.h"
+#include "core/run_log.h"
+#include "core/settings.h"
 #include "inventory/inventory_scan.h"
 #include "inventory/report.h"
 #include "platform/file_tests.h"
+#include "platform/text_file.h"
 
 namespace kestrel {
+namespace {
+
+// Appends the run log, CR LF and "---END---" to "Kestrel_Log.txt" beside the program.
+bool AppendRunLogToFile(Context& ctx) {
+    return SaveTextToFile(ctx, AppPath(ctx) + kLogFileName, ctx.runLog + "\r\n---END---\r\n", false,
+                          false);
+}
+
+}  // namespace
 
 // Work that this version of the program does not do yet is named in the debug log and changes
 // nothing.

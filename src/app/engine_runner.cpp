@@ -1,6 +1,6 @@
 #include "app/engine_runner.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "engine/browser_guard.h"
 #include "engine/uninstall_by_definition.h"
 

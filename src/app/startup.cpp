@@ -1,10 +1,11 @@
 #include "app/startup.h"
 
 #include "app/command_line.h"
-#include "app/context.h"
+#include "app/init_settings.h"
 #include "app/program_actions.h"
-#include "app/run_log.h"
-#include "app/settings.h"
+#include "core/context.h"
+#include "core/run_log.h"
+#include "core/settings.h"
 #include "platform/file_tests.h"
 #include "platform/special_folders.h"
 

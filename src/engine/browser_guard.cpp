@@ -3,13 +3,13 @@
 #include <array>
 #include <optional>
 
-#include "app/context.h"
-#include "app/settings.h"
-#include "app/strings.h"
-#include "app/strip.h"
+#include "base/strings.h"
+#include "base/strip.h"
+#include "core/context.h"
+#include "core/fs_redirection.h"
+#include "core/settings.h"
 #include "engine/process_termination.h"
 #include "os/errors.h"
-#include "platform/fs_redirection.h"
 #include "platform/registry.h"
 
 namespace kestrel {

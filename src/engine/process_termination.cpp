@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/context.h"
-#include "app/strings.h"
-#include "app/strip.h"
+#include "base/strings.h"
+#include "base/strip.h"
+#include "core/context.h"
 #include "platform/process_launch.h"
 
 namespace kestrel {

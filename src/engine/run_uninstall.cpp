@@ -3,9 +3,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "app/context.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "base/number.h"
+#include "base/strings.h"
+#include "core/context.h"
+#include "core/settings.h"
 #include "engine/uninstall_command.h"
 #include "platform/process_launch.h"
 
@@ -14,15 +15,10 @@ namespace kestrel {
 int32_t UninstallTimeLimit(Context& ctx) {
     const std::string text =
         Trim(ReadIniSection(ctx, ctx.settingsFile, "Options", kUninstallTimeoutKey));
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
-        text.size() > 10) {
-        return kUninstallTimeLimit;
-    }
-    const long long ms = std::strtoll(text.c_str(), nullptr, 10);
-    if (ms < 1 || ms > INT32_MAX) {
-        return kUninstallTimeLimit;
-    }
-    return static_cast<int32_t>(ms);
+    IntegerRules rules;
+    rules.min = 1;
+    rules.allowSign = false;
+    return static_cast<int32_t>(IntegerOrNothing(text, rules).value_or(kUninstallTimeLimit));
 }
 
 void RunUninstallString(Context& ctx, const std::string& uninstallString, bool inno) {

@@ -1,8 +1,8 @@
 #include "engine/uninstall_by_definition.h"
 
-#include "app/context.h"
-#include "app/run_log.h"
-#include "app/strings.h"
+#include "base/strings.h"
+#include "core/context.h"
+#include "core/run_log.h"
 #include "engine/browser_guard.h"
 #include "engine/run_uninstall.h"
 #include "inventory/app_filters.h"

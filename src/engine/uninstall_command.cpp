@@ -1,6 +1,6 @@
 #include "engine/uninstall_command.h"
 
-#include "app/strings.h"
+#include "base/strings.h"
 
 namespace kestrel {
 

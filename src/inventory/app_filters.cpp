@@ -1,7 +1,7 @@
 #include "inventory/app_filters.h"
 
-#include "app/strings.h"
-#include "app/strip.h"
+#include "base/strings.h"
+#include "base/strip.h"
 
 namespace kestrel {
 

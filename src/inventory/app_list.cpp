@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "inventory/matching.h"
 
 namespace kestrel {

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "app/context.h"
-#include "app/strip.h"
-#include "app/text_file.h"
+#include "base/strip.h"
+#include "core/context.h"
 #include "platform/file_tests.h"
+#include "platform/text_file.h"
 
 namespace kestrel {
 

@@ -1,11 +1,11 @@
 #include "inventory/inventory_scan.h"
 
-#include "app/context.h"
-#include "app/strings.h"
-#include "app/text_file.h"
+#include "base/strings.h"
+#include "core/context.h"
 #include "inventory/app_filters.h"
 #include "platform/file_tests.h"
 #include "platform/registry.h"
+#include "platform/text_file.h"
 
 namespace kestrel {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/strings.h"
-#include "app/strip.h"
+#include "base/strings.h"
+#include "base/strip.h"
 
 namespace kestrel {
 namespace {

@@ -1,8 +1,8 @@
 #include "inventory/report.h"
 
-#include "app/context.h"
-#include "app/settings.h"
-#include "app/text_file.h"
+#include "core/context.h"
+#include "core/settings.h"
+#include "platform/text_file.h"
 
 namespace kestrel {
 

@@ -3,18 +3,22 @@
 #include <charconv>
 #include <vector>
 
-#include "app/context.h"
-#include "app/strings.h"
+#include "base/number.h"
+#include "base/strings.h"
+#include "core/context.h"
 
 namespace kestrel {
 namespace {
 
 bool Number(const std::string& text, int& value) {
-    if (text.empty() || text.size() > 4) {
-        return false;
-    }
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size();
+    IntegerRules rules;
+    rules.min = 0;
+    rules.max = 9999;
+    rules.allowSign = false;
+    rules.allowBlanks = false;
+    const std::optional<int64_t> n = IntegerOrNothing(text, rules);
+    value = static_cast<int>(n.value_or(0));
+    return n.has_value();
 }
 
 int DaysIn(int year, int month) {

@@ -1,6 +1,6 @@
 #include "platform/file_owner.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "os/security.h"
 
 namespace kestrel {

@@ -2,8 +2,8 @@
 
 #include <unordered_set>
 
-#include "app/context.h"
-#include "app/strings.h"
+#include "base/strings.h"
+#include "core/context.h"
 #include "platform/file_tests.h"
 #include "platform/folder_entries.h"
 #include "platform/path_forms.h"

@@ -1,6 +1,6 @@
 #include "platform/file_tests.h"
 
-#include "app/context.h"
+#include "core/context.h"
 
 namespace kestrel {
 namespace {

@@ -1,6 +1,6 @@
 #include "platform/folder_entries.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "platform/path_forms.h"
 
 namespace kestrel {
@@ -28,6 +28,25 @@ uint32_t ReadFolder(Context& ctx, const std::string& folder, std::vector<os::Dir
         }
     }
     return 0;
+}
+
+int16_t CountFiles(Context& ctx, const std::string& folder, const std::string& pattern) {
+    std::string dir = folder;
+    if (dir.empty() || dir.back() != '\\') {
+        dir += '\\';
+    }
+    RedirectionOff off(ctx.redirection);
+    std::vector<os::DirEntry> entries;
+    if (ctx.os.files.List(dir + (pattern.empty() ? "*.*" : pattern), entries) != 0) {
+        return 0;
+    }
+    int count = 0;
+    for (const os::DirEntry& e : entries) {
+        if ((e.attributes & os::attr::kDirectory) == 0 && count < INT16_MAX) {
+            ++count;
+        }
+    }
+    return static_cast<int16_t>(count);
 }
 
 }  // namespace kestrel

@@ -1,6 +1,7 @@
 #pragma once
 // The entries of one folder, as the listings and the deletions walk them.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,8 @@ inline bool IsFolderEntry(const os::DirEntry& e) {
 inline bool IsLinkEntry(const os::DirEntry& e) {
     return (e.attributes & os::attr::kReparsePoint) != 0;
 }
+
+// Plain files in folder matching pattern ("*.*" when empty), redirection off.
+int16_t CountFiles(Context& ctx, const std::string& folder, const std::string& pattern);
 
 }  // namespace kestrel

@@ -1,7 +1,7 @@
 // clsFSO: copying, moving and renaming.
-#include "app/context.h"
-#include "app/strings.h"
-#include "app/strip.h"
+#include "base/strings.h"
+#include "base/strip.h"
+#include "core/context.h"
 #include "os/errors.h"
 #include "os/user_prompts.h"
 #include "platform/file_dates.h"

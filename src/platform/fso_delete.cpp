@@ -1,6 +1,6 @@
 // clsFSO: deleting files and folder trees.
-#include "app/context.h"
-#include "app/strings.h"
+#include "base/strings.h"
+#include "core/context.h"
 #include "platform/file_tests.h"
 #include "platform/folder_entries.h"
 #include "platform/fso.h"

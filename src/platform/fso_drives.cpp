@@ -1,8 +1,8 @@
 // clsFSO: drives, existence tests and folder creation.
 #include <cctype>
 
-#include "app/context.h"
-#include "app/strings.h"
+#include "base/strings.h"
+#include "core/context.h"
 #include "platform/file_tests.h"
 #include "platform/fso.h"
 #include "platform/path_forms.h"

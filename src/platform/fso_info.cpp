@@ -1,7 +1,7 @@
 // clsFSO: what is known about single files, and the shell's windows for them.
-#include "app/context.h"
-#include "app/strings.h"
-#include "app/strip.h"
+#include "base/strings.h"
+#include "base/strip.h"
+#include "core/context.h"
 #include "platform/file_search.h"
 #include "platform/file_tests.h"
 #include "platform/fso.h"

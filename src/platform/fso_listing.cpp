@@ -1,8 +1,8 @@
 // clsFSO: listings of files and folders, and what is counted over them.
 #include <tuple>
 
-#include "app/context.h"
-#include "app/strings.h"
+#include "base/strings.h"
+#include "core/context.h"
 #include "os/user_prompts.h"
 #include "platform/file_dates.h"
 #include "platform/folder_entries.h"

@@ -1,8 +1,8 @@
 // clsFSO: paths as texts.
 #include <map>
 
-#include "app/context.h"
-#include "app/strings.h"
+#include "base/strings.h"
+#include "core/context.h"
 #include "platform/fso.h"
 
 namespace kestrel {

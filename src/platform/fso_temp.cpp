@@ -1,8 +1,8 @@
 // clsFSO: random numbers and temporary names.
 #include <chrono>
 
-#include "app/context.h"
-#include "app/strings.h"
+#include "base/strings.h"
+#include "core/context.h"
 #include "platform/file_tests.h"
 #include "platform/fso.h"
 

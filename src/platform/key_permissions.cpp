@@ -1,8 +1,8 @@
 #include "platform/key_permissions.h"
 
-#include "app/context.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "base/strings.h"
+#include "core/context.h"
+#include "core/settings.h"
 #include "os/security.h"
 #include "platform/file_tests.h"
 #include "platform/process_launch.h"

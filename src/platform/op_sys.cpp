@@ -1,10 +1,9 @@
 #include "platform/op_sys.h"
 
-#include <cctype>
-
-#include "app/context.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "base/number.h"
+#include "base/strings.h"
+#include "core/context.h"
+#include "core/settings.h"
 #include "platform/file_tests.h"
 #include "platform/registry.h"
 
@@ -13,14 +12,16 @@ namespace {
 
 // The number at the start of a text, as VB's Val reads it (0 when there is none).
 long LeadingNumber(const std::string& text) {
-    long value = 0;
-    for (char c : text) {
-        if (!std::isdigit(static_cast<unsigned char>(c)) || value > 100000000) {
-            break;
-        }
-        value = value * 10 + (c - '0');
+    IntegerRules rules;
+    rules.allowSign = false;
+    rules.allowBlanks = false;
+    rules.leadingOnly = true;
+    rules.max = INT32_MAX;
+    const ParsedInteger n = ParseInteger(text, rules);
+    if (n.status == NumberStatus::kOutOfRange) {
+        return INT32_MAX;  // more digits than any build number has: beyond every one
     }
-    return value;
+    return n.status == NumberStatus::kOk ? static_cast<long>(n.value) : 0;
 }
 
 }  // namespace

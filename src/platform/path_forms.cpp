@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/context.h"
-#include "app/strings.h"
+#include "base/strings.h"
+#include "core/context.h"
 
 namespace kestrel {
 namespace {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/context.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "base/strings.h"
+#include "core/context.h"
+#include "core/settings.h"
 #include "platform/file_tests.h"
 #include "platform/process_wait.h"
 #include "platform/system_account.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <set>
 
-#include "app/context.h"
+#include "core/context.h"
 
 namespace kestrel {
 namespace {

@@ -1,8 +1,8 @@
 #include <vector>
 
-#include "app/context.h"
-#include "app/strings.h"
-#include "platform/fs_redirection.h"
+#include "base/strings.h"
+#include "core/context.h"
+#include "core/fs_redirection.h"
 #include "platform/registry.h"
 #include "platform/registry_detail.h"
 

@@ -1,8 +1,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "app/context.h"
-#include "app/strings.h"
+#include "base/number.h"
+#include "base/strings.h"
+#include "core/context.h"
 #include "os/errors.h"
 #include "platform/registry.h"
 #include "platform/registry_detail.h"
@@ -39,11 +40,9 @@ std::string MultiTextOf(const std::string& data) {
 }
 
 int32_t LeadingInteger(const std::string& text) {
-    long long n = std::strtoll(Trim(text).c_str(), nullptr, 10);
-    if (n > INT32_MAX || n < INT32_MIN) {
-        return 0;
-    }
-    return static_cast<int32_t>(n);
+    IntegerRules rules;
+    rules.leadingOnly = true;
+    return static_cast<int32_t>(IntegerOrNothing(text, rules).value_or(0));
 }
 
 int32_t AsInteger(const RegData& data) {

@@ -1,8 +1,9 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "app/context.h"
-#include "app/strings.h"
+#include "base/number.h"
+#include "base/strings.h"
+#include "core/context.h"
 #include "os/errors.h"
 #include "platform/registry.h"
 #include "platform/registry_detail.h"
@@ -29,18 +30,16 @@ bool AsLong(const RegData& data, int32_t& out, VbError& error) {
         error = {13, "Type mismatch"};
         return false;
     }
-    char* end = nullptr;
-    errno = 0;
-    long long n = std::strtoll(text.c_str(), &end, 10);
-    if (end == nullptr || *end != '\0' || end == text.c_str()) {
+    const ParsedInteger n = ParseInteger(text);
+    if (n.status == NumberStatus::kNotANumber) {
         error = {13, "Type mismatch"};
         return false;
     }
-    if (errno == ERANGE || n > INT32_MAX || n < INT32_MIN) {
+    if (n.status == NumberStatus::kOutOfRange) {
         error = {6, "Overflow"};
         return false;
     }
-    out = static_cast<int32_t>(n);
+    out = static_cast<int32_t>(n.value);
     return true;
 }
 

@@ -1,6 +1,6 @@
 #include "platform/shell_file_ops.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "platform/file_tests.h"
 #include "platform/folder_entries.h"
 #include "platform/path_forms.h"

@@ -1,6 +1,6 @@
 #include "platform/special_folders.h"
 
-#include "app/context.h"
+#include "core/context.h"
 
 namespace kestrel {
 

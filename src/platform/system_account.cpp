@@ -1,7 +1,7 @@
 #include "platform/system_account.h"
 
-#include "app/context.h"
-#include "app/strings.h"
+#include "base/strings.h"
+#include "core/context.h"
 
 namespace kestrel {
 

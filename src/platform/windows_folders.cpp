@@ -1,9 +1,9 @@
 #include "platform/windows_folders.h"
 
-#include "app/context.h"
-#include "app/settings.h"
-#include "app/strings.h"
-#include "app/strip.h"
+#include "base/strings.h"
+#include "base/strip.h"
+#include "core/context.h"
+#include "core/settings.h"
 #include "platform/file_tests.h"
 #include "platform/fso.h"
 #include "platform/op_sys.h"

@@ -1,4 +1,4 @@
-#include "app/strings.h"
+#include "base/strings.h"
 #include "contract/registry_world.h"
 #include "os/fake/fake_process_query.h"
 #include "os/fake/fake_processes.h"

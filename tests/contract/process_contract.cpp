@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "contract/registry_world.h"
 
 namespace kestrel::testing {

@@ -1,7 +1,7 @@
 // The security port's contract: the same cases for the fake and for Windows (Wine).
 #include <gtest/gtest.h>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "contract/registry_world.h"
 
 namespace kestrel::testing {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "contract/file_system_contract.h"
 
 namespace kestrel::testing {

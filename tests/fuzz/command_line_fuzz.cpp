@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "app/debug_log.h"
-#include "app/strings.h"
+#include "base/strings.h"
+#include "core/debug_log.h"
 
 namespace {
 class NullOutput : public kestrel::os::DebugOutput {

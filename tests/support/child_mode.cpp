@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "app/strings.h"
+#include "base/strings.h"
 
 #ifdef _WIN32
 #include "os/win32/windows_api.h"

@@ -2,7 +2,7 @@
 // A whole fake Windows machine for tests: every port faked, a Context on top, and a typical
 // 64-bit Windows 7 set-up (drive C:, the program in C:\Kestrel, the usual variables).
 
-#include "app/context.h"
+#include "core/context.h"
 #include "os/fake/fake_basics.h"
 #include "os/fake/fake_environment.h"
 #include "os/fake/fake_file_system.h"

@@ -1,12 +1,13 @@
 // The start-up pieces on the real Windows ports (under Wine).
 #include <gtest/gtest.h>
 
-#include "app/context.h"
-#include "app/settings.h"
-#include "app/strings.h"
-#include "app/text_file.h"
+#include "base/strings.h"
+#include "core/context.h"
+#include "core/settings.h"
 #include "os/win32/windows_api.h"
 #include "platform/file_tests.h"
+#include "platform/folder_entries.h"
+#include "platform/text_file.h"
 #include "win32/win32_machine.h"
 #include "win32/win32_world.h"
 

@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "os/win32/windows_api.h"
 #include "platform/file_search.h"
 #include "platform/file_tests.h"

@@ -1,7 +1,7 @@
 // The real registry, security and process ports under Wine, with keys of their own.
 #include <atomic>
 
-#include "app/strip.h"
+#include "base/strip.h"
 #include "contract/registry_world.h"
 #include "os/win32/win32_ports.h"
 #include "os/win32/windows_api.h"

@@ -6,8 +6,8 @@
 #include <atomic>
 #include <thread>
 
-#include "app/strings.h"
-#include "app/strip.h"
+#include "base/strings.h"
+#include "base/strip.h"
 #include "os/win32/win32_ports.h"
 #include "os/win32/windows_api.h"
 #include "platform/process_launch.h"

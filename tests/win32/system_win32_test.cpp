@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "os/fake/fake_basics.h"
 #include "platform/op_sys.h"
 #include "platform/windows_folders.h"

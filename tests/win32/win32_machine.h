@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "os/fake/fake_basics.h"
 #include "os/fake/fake_user_prompts.h"
 

@@ -1,8 +1,8 @@
 #include "app/win32/composition_root.h"
 
-#include "app/context.h"
 #include "app/engine_runner.h"
 #include "app/startup.h"
+#include "core/context.h"
 #include "os/win32/win32_ports.h"
 
 namespace kestrel {

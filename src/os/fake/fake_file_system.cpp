@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "os/errors.h"
 
 namespace kestrel::os::fake {

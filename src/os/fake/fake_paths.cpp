@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "os/fake/fake_file_system.h"
 
 namespace kestrel::os::fake {

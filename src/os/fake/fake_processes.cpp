@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "os/errors.h"
 
 namespace kestrel::os::fake {

@@ -2,7 +2,8 @@
 
 #include <cstdlib>
 
-#include "app/strings.h"
+#include "base/number.h"
+#include "base/strings.h"
 
 namespace kestrel::os::fake {
 namespace {
@@ -93,7 +94,9 @@ int32_t FakeProfileStrings::GetInt(const std::string& section, const std::string
     if (!value) {
         return defaultValue;
     }
-    return static_cast<int32_t>(std::strtol(value->c_str(), nullptr, 10));
+    IntegerRules rules;
+    rules.leadingOnly = true;
+    return static_cast<int32_t>(IntegerOrNothing(*value, rules).value_or(0));
 }
 
 bool FakeProfileStrings::WriteString(const std::string& section, const std::string& key,

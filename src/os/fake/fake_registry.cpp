@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "os/errors.h"
 
 namespace kestrel::os::fake {

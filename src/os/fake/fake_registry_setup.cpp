@@ -1,5 +1,5 @@
 // The fake registry's set-up and inspection calls for tests.
-#include "app/strings.h"
+#include "base/strings.h"
 #include "os/fake/fake_registry.h"
 
 namespace kestrel::os::fake {

@@ -1,6 +1,6 @@
 #include "os/fake/fake_shell_files.h"
 
-#include "app/strings.h"
+#include "base/strings.h"
 
 namespace kestrel::os::fake {
 namespace {

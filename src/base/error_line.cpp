@@ -1,6 +1,5 @@
-#include "app/debug_log.h"
+#include "base/error_line.h"
 
-#include <exception>
 #include <new>
 
 namespace kestrel {
@@ -40,30 +39,6 @@ VbError ExceptionError(const std::exception& e) {
         return {7, "Out of memory"};
     }
     return {5, std::string("Invalid procedure call or argument (") + e.what() + ")"};
-}
-
-void DebugLog::Error(std::string_view head, const VbError& error,
-                     std::initializer_list<std::string> details) {
-    Print(std::string(head) + std::to_string(error.number) + " " + error.description);
-    for (const std::string& detail : details) {
-        Print(detail);
-    }
-}
-
-void DebugLog::Emit(const std::string& line) {
-    try {
-        m_out.Write(line);
-        // The file sink writes through the text-file routine, which never logs through this
-        // channel; the guard keeps a faulty sink from recursing all the same.
-        if (m_fileSink && !m_inSink) {
-            m_inSink = true;
-            m_fileSink(line);
-            m_inSink = false;
-        }
-    } catch (...) {
-        // The debug channel swallows its own errors.
-        m_inSink = false;
-    }
 }
 
 }  // namespace kestrel

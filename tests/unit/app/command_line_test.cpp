@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
-#include "app/debug_log.h"
+#include "core/debug_log.h"
 #include "os/fake/fake_basics.h"
 
 namespace kestrel {

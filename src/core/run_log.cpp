@@ -1,8 +1,6 @@
-#include "app/run_log.h"
+#include "core/run_log.h"
 
-#include "app/context.h"
-#include "app/settings.h"
-#include "app/text_file.h"
+#include "core/context.h"
 
 namespace kestrel {
 
@@ -17,11 +15,6 @@ void StartRunLog(Context& ctx) {
 
 void AddToLog(Context& ctx, const std::string& line) {
     ctx.runLog += "\r\n" + line;
-}
-
-bool AppendRunLogToFile(Context& ctx) {
-    return SaveTextToFile(ctx, AppPath(ctx) + kLogFileName, ctx.runLog + "\r\n---END---\r\n", false,
-                          false);
 }
 
 }  // namespace kestrel

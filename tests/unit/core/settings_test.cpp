@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "app/init_settings.h"
+#include "core/settings.h"
+#include "platform/folder_entries.h"
 #include "support/fake_machine.h"
 
 namespace kestrel {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/command_runner.h"
-#include "app/run_log.h"
 #include "app/startup.h"
+#include "core/run_log.h"
 #include "support/fake_machine.h"
 
 namespace kestrel {

@@ -6,13 +6,10 @@
 
 namespace kestrel {
 
-class DebugLog;
-
 // The part after the last "\" (the whole text when there is none).
 std::string StripPath(std::string_view path);
-// The part before the last "\"; "" when there is none. An empty argument is logged.
-std::string StripNameFromPath(DebugLog& log, std::string_view path);
-// The same without any debug line.
+// The part before the last "\"; "" when there is none (StripNameFromPath without its debug
+// line).
 std::string StripNameFromPathQuiet(std::string_view path);
 // Every occurrence of remove deleted, again and again until none is left.
 std::string Strip(std::string_view text, std::string_view remove);

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/debug_log.h"
+#include "core/debug_log.h"
+#include "core/fs_redirection.h"
 #include "os/ports.h"
-#include "platform/fs_redirection.h"
 
 namespace kestrel {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/strings.h"
-#include "app/strip.h"
+#include "base/strings.h"
+#include "base/strip.h"
 #include "support/fake_machine.h"
 
 namespace kestrel {

@@ -1,4 +1,4 @@
-#include "platform/fs_redirection.h"
+#include "core/fs_redirection.h"
 
 namespace kestrel {
 

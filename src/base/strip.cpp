@@ -1,6 +1,4 @@
-#include "app/strip.h"
-
-#include "app/debug_log.h"
+#include "base/strip.h"
 
 namespace kestrel {
 namespace {
@@ -32,14 +30,6 @@ std::string StripPath(std::string_view path) {
 std::string StripNameFromPathQuiet(std::string_view path) {
     size_t pos = path.rfind('\\');
     return pos == std::string_view::npos ? std::string() : std::string(path.substr(0, pos));
-}
-
-std::string StripNameFromPath(DebugLog& log, std::string_view path) {
-    if (path.empty()) {
-        log.Print("StripNameFromPath Function was passed an empty string!");
-        return {};
-    }
-    return StripNameFromPathQuiet(path);
 }
 
 std::string Strip(std::string_view text, std::string_view remove) {

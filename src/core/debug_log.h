@@ -3,44 +3,15 @@
 // is preceded by a TAB, so every debug line begins with a TAB. Lines go to the system debugger
 // channel and, when the debug file is on, to the debug file with the time in front.
 
-#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
-#include <type_traits>
 
+#include "base/error_line.h"
 #include "os/debug_output.h"
 
 namespace kestrel {
-
-// A run-time error as the program reports it: the number and text a VB run-time error has.
-struct VbError {
-    int number = 0;
-    std::string description;
-};
-
-// The run-time error that a failed file operation with this Win32 error raises.
-VbError FileError(uint32_t win32Error);
-// The run-time error for an unexpected C++ exception caught at a procedure's boundary.
-VbError ExceptionError(const std::exception& e);
-
-inline std::string ToText(std::string_view s) {
-    return std::string(s);
-}
-inline std::string ToText(const char* s) {
-    return s ? std::string(s) : std::string();
-}
-inline std::string ToText(const std::string& s) {
-    return s;
-}
-inline std::string ToText(bool b) {
-    return b ? "True" : "False";
-}
-template <class T>
-requires std::is_arithmetic_v<T> &&(!std::is_same_v<T, bool>)std::string ToText(T value) {
-    return std::to_string(value);
-}
 
 class DebugLog {
 public:
@@ -71,5 +42,9 @@ private:
     std::function<void(const std::string&)> m_fileSink;
     bool m_inSink = false;
 };
+
+// StripNameFromPath: the part before the last "\"; "" when there is none. An empty argument is
+// logged.
+std::string StripNameFromPath(DebugLog& log, std::string_view path);
 
 }  // namespace kestrel

@@ -1,4 +1,4 @@
-#include "app/strings.h"
+#include "base/strings.h"
 
 #include <array>
 

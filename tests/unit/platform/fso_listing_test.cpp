@@ -4,7 +4,7 @@
 #include <tuple>
 #include <utility>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "os/fake/fake_basics.h"
 #include "platform/file_search.h"
 #include "platform/fso.h"

@@ -2,7 +2,7 @@
 // passes, protection, the guard around each uninstall and the verdicts in the run log.
 #include <gtest/gtest.h>
 
-#include "app/strings.h"
+#include "base/strings.h"
 #include "engine/browser_guard.h"
 #include "engine/run_uninstall.h"
 #include "engine/uninstall_by_definition.h"

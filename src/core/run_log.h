@@ -1,5 +1,5 @@
 #pragma once
-// The run log: one text kept in memory for the whole run, and the log file it is appended to.
+// The run log: one text kept in memory for the whole run.
 
 #include <string>
 
@@ -13,8 +13,6 @@ inline constexpr const char* kLogFileName = "Kestrel_Log.txt";
 void StartRunLog(Context& ctx);
 // Appends CR LF and the line.
 void AddToLog(Context& ctx, const std::string& line);
-// Appends the run log, CR LF and "---END---" to "Kestrel_Log.txt" beside the program.
-bool AppendRunLogToFile(Context& ctx);
 
 // The system's general date format of now: the short date, a blank, the time.
 std::string GeneralDateTime(Context& ctx);

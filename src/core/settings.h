@@ -9,9 +9,6 @@ class Context;
 
 inline constexpr const char* kProgramTitle = "Kestrel";
 
-// Chooses the settings file and the debug file and writes the start banner.
-void InitAppSettings(Context& ctx, bool setAppIni, bool ownIni, bool debugFile);
-
 // The full path of the running program file.
 std::string ProgramFilePath(Context& ctx);
 // The program's folder with a trailing "\".
@@ -29,9 +26,6 @@ void WriteIni(Context& ctx, const std::string& file, const std::string& section,
 // "Kestrel v1.0 " and the like: title, " v", major, ".", minor (and "." revision when above
 // 0), then " ALPHA" for "A", " BETA" for "B", otherwise " " & release; then "- " & extra.
 std::string AppVersionText(Context& ctx, const std::string& release, const std::string& extra);
-
-// Plain files in folder matching pattern ("*.*" when empty), redirection off.
-int16_t CountFiles(Context& ctx, const std::string& folder, const std::string& pattern);
 
 // A flag as the settings store it ("1"/"0"): on when the value converts to the number 1.
 bool SettingFlagOn(const std::string& value);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/text_file.h"
 #include "platform/file_tests.h"
+#include "platform/text_file.h"
 #include "support/fake_machine.h"
 
 namespace kestrel {

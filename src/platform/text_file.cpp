@@ -1,8 +1,8 @@
-#include "app/text_file.h"
+#include "platform/text_file.h"
 
-#include "app/context.h"
-#include "app/strings.h"
-#include "app/strip.h"
+#include "base/strings.h"
+#include "base/strip.h"
+#include "core/context.h"
 #include "platform/file_tests.h"
 
 namespace kestrel {
