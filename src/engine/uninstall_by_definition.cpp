@@ -7,6 +7,7 @@
 #include "engine/run_uninstall.h"
 #include "inventory/app_filters.h"
 #include "inventory/inventory_scan.h"
+#include "os/errors.h"
 #include "platform/registry.h"
 
 namespace kestrel {
@@ -37,9 +38,31 @@ std::vector<std::string> ReadTexts(Context& ctx, const std::string& keyPath,
     return values;
 }
 
-bool KeyExists(Context& ctx, const std::string& keyPath) {
+// Only "not found" proves a key gone: one that cannot be opened may still be there.
+bool KeyIsGone(Context& ctx, const std::string& keyPath) {
     std::string list;
-    return fEnumKey(ctx, "HKLM", keyPath, list) == 0;
+    return fEnumKey(ctx, "HKLM", keyPath, list) == os::error::kFileNotFound;
+}
+
+// True when an application whose trimmed display name contains wanted is registered in either
+// Uninstall key, or when neither key can be listed (nothing then shows the application gone).
+bool NameStillRegistered(Context& ctx, const std::string& wanted) {
+    bool listed = false;
+    for (const char* uninstallKey : kUninstallKeys) {
+        std::vector<std::string> names;
+        if (!ListApplications(ctx, uninstallKey, names)) {
+            continue;
+        }
+        listed = true;
+        std::vector<std::vector<std::string>> found;
+        (void)ReadSubkeyTextValues(ctx, "HKLM", uninstallKey, names, {"DisplayName"}, found);
+        for (const std::vector<std::string>& displayName : found) {
+            if (ContainsNoCase(Trim(displayName[0]), wanted)) {
+                return true;
+            }
+        }
+    }
+    return !listed;
 }
 
 std::string UninstallCommandOf(Context& ctx, const std::string& appKey) {
@@ -108,26 +131,14 @@ bool UninstallByDefinition(Context& ctx, const std::string& definition,
 
 void VerifyUninstalled(Context& ctx, const std::string& displayName, const std::string& appKey) {
     const std::string wanted = Trim(displayName);
-    bool stillInstalled = false;
+    // Until the registry shows the application gone, it counts as still installed.
+    bool stillInstalled = true;
     try {
+        const bool ownKeyGone = appKey.empty() || KeyIsGone(ctx, appKey);
         if (wanted.empty() && !appKey.empty()) {
-            stillInstalled = KeyExists(ctx, appKey);
+            stillInstalled = !ownKeyGone;
         } else {
-            for (const char* uninstallKey : kUninstallKeys) {
-                std::vector<std::string> names;
-                if (!ListApplications(ctx, uninstallKey, names)) {
-                    continue;
-                }
-                std::vector<std::vector<std::string>> found;
-                (void)ReadSubkeyTextValues(ctx, "HKLM", uninstallKey, names, {"DisplayName"},
-                                           found);
-                for (const std::vector<std::string>& displayName : found) {
-                    stillInstalled = stillInstalled || ContainsNoCase(Trim(displayName[0]), wanted);
-                }
-                if (stillInstalled) {
-                    break;
-                }
-            }
+            stillInstalled = !ownKeyGone || NameStillRegistered(ctx, wanted);
         }
     } catch (...) {
     }

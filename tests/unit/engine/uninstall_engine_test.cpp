@@ -293,5 +293,28 @@ TEST_F(UninstallEngine, AnEmptyUninstallCommandStartsNothing) {
     EXPECT_TRUE(m.debugOut.lines.empty());
 }
 
+TEST_F(UninstallEngine, WhatCannotBeSeenGoneCountsAsStillInstalled) {
+    // The uninstaller leaves its entry behind, locked: its display name can no longer be read.
+    App locked{"Locked", "Locked Toolbar", "Co", "\"C:\\Apps\\Locked\\uninst.exe\""};
+    Register(locked);
+    Program locking;
+    locking.onExit = [&] { m.registry.SetFlags(KeyOf(locked), {.denyOpen = true}); };
+    m.processes.OnProgram("C:\\Apps\\Locked\\uninst.exe", locking);
+    EXPECT_TRUE(Uninstall("locked"));
+    EXPECT_EQ(Verdicts(), Lines{"*Uninstall Failed:  Locked Toolbar"});
+
+    // Neither Uninstall key can be listed: nothing shows the application gone.
+    m.ctx.runLog = "start";
+    m.registry.SetFlags(kUninstall, {.denyOpen = true}, RegView::k64);
+    m.registry.SetFlags(kUninstall, {.denyOpen = true}, RegView::k32);
+    VerifyUninstalled(m.ctx, "Removed App");
+    VerifyUninstalled(m.ctx, "Removed App", std::string(kUninstallKey) + "\\Removed");
+    // One key listed without the name is enough.
+    m.registry.SetFlags(kUninstall, {}, RegView::k32);
+    VerifyUninstalled(m.ctx, "Removed App");
+    EXPECT_EQ(Verdicts(), (Lines{"*Uninstall Failed:  Removed App",
+                                 "*Uninstall Failed:  Removed App", "*Uninstalled:  Removed App"}));
+}
+
 }  // namespace
 }  // namespace kestrel
