@@ -88,8 +88,7 @@ bool UninstallIfNamed(Context& ctx, const std::string& appKey, const std::string
         !ContainsNoCase(Trim(publisher), definition)) {
         return false;
     }
-    if (WhitelistProtects(whitelist, displayName, publisher) ||
-        IsWindowsUpdateName(Trim(displayName))) {
+    if (WhitelistProtects(whitelist, displayName, publisher) || IsWindowsUpdateName(displayName)) {
         return false;
     }
     if (status != nullptr) {

@@ -316,5 +316,24 @@ TEST_F(UninstallEngine, WhatCannotBeSeenGoneCountsAsStillInstalled) {
                                  "*Uninstall Failed:  Removed App", "*Uninstalled:  Removed App"}));
 }
 
+TEST_F(UninstallEngine, AnUpdateNameWithBlanksAroundItIsTreatedAlikeByScanAndEngine) {
+    App spaced = Installed("Spaced", "  Security Update for Bundle  ", "Maker");
+    App kb = Installed("KB", "  Bundle fix - Update KB4012212  ", "Maker");
+    App plain = Installed("Plain", "Bundle Player", "Maker");
+    const std::vector<std::string> listed = ScanInstalledApps(m.ctx, {});
+    EXPECT_TRUE(Uninstall("bundle"));
+    for (const App& app : {spaced, kb, plain}) {
+        const bool inScan = std::any_of(listed.begin(), listed.end(), [&](const std::string& r) {
+            return r.starts_with(app.name + "|");
+        });
+        EXPECT_EQ(inScan, Gone(app)) << app.name;
+    }
+    // Only a name that begins with the words is an update: the blanks keep it in reach.
+    EXPECT_TRUE(Gone(spaced));
+    EXPECT_FALSE(Gone(kb));
+    EXPECT_EQ(Verdicts(), (Lines{"*Uninstalled:  Bundle Player",
+                                 "*Uninstalled:    Security Update for Bundle  "}));
+}
+
 }  // namespace
 }  // namespace kestrel
