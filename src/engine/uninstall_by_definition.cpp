@@ -14,6 +14,8 @@ namespace kestrel {
 namespace {
 
 constexpr const char* kUninstallKeys[] = {kUninstallKey, kUninstallKey32};
+constexpr const char* kUninstallHead = "CommonModule\\UninstallByDefinition VB ERROR: ";
+constexpr const char* kVerifyHead = "CommonModule\\VerifyUninstalled VB ERROR: ";
 
 // The subkey names of an Uninstall key; false when it cannot be listed.
 bool ListApplications(Context& ctx, const std::string& uninstallKey,
@@ -120,8 +122,13 @@ bool UninstallByDefinition(Context& ctx, const std::string& definition,
                 if (UninstallIfNamed(ctx, appKey, definition, whitelist, status)) {
                     uninstalled = true;
                 }
-            } catch (...) {
+            } catch (const std::exception& e) {
                 // The next application is tried all the same.
+                ctx.debug.Error(kUninstallHead, ExceptionError(e),
+                                {"\t- sDefinition=" + definition, "\t- Subkey=" + name});
+            } catch (...) {
+                ctx.debug.Error(kUninstallHead, UnknownExceptionError(),
+                                {"\t- sDefinition=" + definition, "\t- Subkey=" + name});
             }
         }
     }
@@ -139,7 +146,10 @@ void VerifyUninstalled(Context& ctx, const std::string& displayName, const std::
         } else {
             stillInstalled = !ownKeyGone || NameStillRegistered(ctx, wanted);
         }
+    } catch (const std::exception& e) {
+        ctx.debug.Error(kVerifyHead, ExceptionError(e), {"\t- sDisplayName=" + displayName});
     } catch (...) {
+        ctx.debug.Error(kVerifyHead, UnknownExceptionError(), {"\t- sDisplayName=" + displayName});
     }
     AddToLog(ctx, (stillInstalled ? kUninstallFailedVerdict : kUninstalledVerdict) + displayName);
 }

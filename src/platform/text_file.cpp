@@ -144,6 +144,7 @@ bool AppendDebugLine(Context& ctx, const std::string& file, const std::string& t
     try {
         return Save(ctx, file, text, overwrite, noDuplicates, true);
     } catch (...) {
+        // The debug file's own writer: a line from here would feed the channel it serves.
         return false;
     }
 }

@@ -335,5 +335,27 @@ TEST_F(UninstallEngine, AnUpdateNameWithBlanksAroundItIsTreatedAlikeByScanAndEng
                                  "*Uninstalled:    Security Update for Bundle  "}));
 }
 
+TEST_F(UninstallEngine, AThrowingStatusBoxIsReportedAndTheNextApplicationStillRuns) {
+    class FailingStatus : public StatusSink {
+    public:
+        void SetStatus(const std::string&) override {
+            if (calls++ == 0) {
+                throw std::runtime_error("status box gone");
+            }
+        }
+        int calls = 0;
+    } status;
+    App first = Installed("One", "One Toolbar", "Co");
+    App second = Installed("Two", "Two Toolbar", "Co");
+    EXPECT_TRUE(Uninstall("toolbar", {}, &status));
+    EXPECT_FALSE(Gone(first));
+    EXPECT_TRUE(Gone(second));
+    EXPECT_TRUE(
+        m.debugOut.Saw("\tCommonModule\\UninstallByDefinition VB ERROR: 5 Invalid "
+                       "procedure call or argument (status box gone)"));
+    EXPECT_TRUE(m.debugOut.Saw("\t\t- sDefinition=toolbar"));
+    EXPECT_EQ(Verdicts(), Lines{"*Uninstalled:  Two Toolbar"});
+}
+
 }  // namespace
 }  // namespace kestrel
