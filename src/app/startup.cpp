@@ -12,12 +12,18 @@
 namespace kestrel {
 namespace {
 
-// Main runs in continue-on-error mode: a failing step is skipped and nothing is reported.
+// Main runs in continue-on-error mode: a failing step is skipped and the next one runs. Steps
+// report their own failures; only an unexpected exception is reported here.
+constexpr const char* kMainHead = "CommonModule\\Main VB ERROR: ";
+
 template <class F>
-void Step(F&& step) {
+void Step(Context& ctx, F&& step) {
     try {
         step();
+    } catch (const std::exception& e) {
+        ctx.debug.Error(kMainHead, ExceptionError(e));
     } catch (...) {
+        ctx.debug.Error(kMainHead, UnknownExceptionError());
     }
 }
 
@@ -79,12 +85,12 @@ void RunAction(Context& ctx, ProgramActions& actions, const Action& action) {
 }  // namespace
 
 void PrepareProgram(Context& ctx) {
-    Step([&] { ctx.redirection.SetAllowed(true); });
-    Step([&] { InitAppSettings(ctx, true, true, false); });
-    Step([&] { ctx.systemDrive = GetSpecialFolderPath(ctx, kCsidlWindows).substr(0, 2); });
-    Step([&] { SetDefinitionPaths(ctx); });
-    Step([&] { MigrateOldBlacklist(ctx); });
-    Step([&] { StartRunLog(ctx); });
+    Step(ctx, [&] { ctx.redirection.SetAllowed(true); });
+    Step(ctx, [&] { InitAppSettings(ctx, true, true, false); });
+    Step(ctx, [&] { ctx.systemDrive = GetSpecialFolderPath(ctx, kCsidlWindows).substr(0, 2); });
+    Step(ctx, [&] { SetDefinitionPaths(ctx); });
+    Step(ctx, [&] { MigrateOldBlacklist(ctx); });
+    Step(ctx, [&] { StartRunLog(ctx); });
 }
 
 void RemoveOldProgramCopy(Context& ctx) {
@@ -97,11 +103,12 @@ void RemoveOldProgramCopy(Context& ctx) {
 
 int Main(Context& ctx, ProgramActions& actions) {
     PrepareProgram(ctx);
-    Step([&] { actions.RecoverInterruptedRun(); });
+    Step(ctx, [&] { actions.RecoverInterruptedRun(); });
     std::vector<Action> plan;
-    Step([&] { plan = ParseCommandLine(CommandArgumentsOf(ctx.os.env.CommandLine()), ctx.debug); });
+    Step(ctx,
+         [&] { plan = ParseCommandLine(CommandArgumentsOf(ctx.os.env.CommandLine()), ctx.debug); });
     for (const Action& action : plan) {
-        Step([&] { RunAction(ctx, actions, action); });
+        Step(ctx, [&] { RunAction(ctx, actions, action); });
     }
     return 0;
 }

@@ -41,4 +41,8 @@ VbError ExceptionError(const std::exception& e) {
     return {5, std::string("Invalid procedure call or argument (") + e.what() + ")"};
 }
 
+VbError UnknownExceptionError() {
+    return {51, "Internal error"};
+}
+
 }  // namespace kestrel

@@ -20,6 +20,8 @@ struct VbError {
 VbError FileError(uint32_t win32Error);
 // The run-time error for an unexpected C++ exception caught at a procedure's boundary.
 VbError ExceptionError(const std::exception& e);
+// The run-time error for anything else thrown (no std::exception to describe it).
+VbError UnknownExceptionError();
 
 inline std::string ToText(std::string_view s) {
     return std::string(s);

@@ -132,12 +132,17 @@ void SwitchOff(Context& ctx, const std::string& browser) {
     }
 }
 
+// Runs step for each browser in turn; a failure with one does not stop the next.
 template <class F>
-void ForEachBrowser(const Browsers& order, F&& step) {
+void ForEachBrowser(Context& ctx, const char* procedure, const Browsers& order, F&& step) {
+    const std::string head = std::string("CommonModule\\") + procedure + " VB ERROR: ";
     for (const char* browser : order) {
         try {
             step(std::string(browser));
+        } catch (const std::exception& e) {
+            ctx.debug.Error(head, ExceptionError(e), {"\t- Browser=" + std::string(browser)});
         } catch (...) {
+            ctx.debug.Error(head, UnknownExceptionError(), {"\t- Browser=" + std::string(browser)});
         }
     }
 }
@@ -161,12 +166,13 @@ bool AnotherKestrelRuns(Context& ctx) {
 }  // namespace
 
 void SetBrowserGuard(Context& ctx) {
-    ForEachBrowser(kSwitchOrder, [&](const std::string& browser) { SwitchOn(ctx, browser); });
+    ForEachBrowser(ctx, "SetBrowserGuard", kSwitchOrder,
+                   [&](const std::string& browser) { SwitchOn(ctx, browser); });
 }
 
 void CloseBrowsers(Context& ctx, bool wait) {
     RunningProcesses running(ctx);
-    ForEachBrowser(kCloseOrder, [&](const std::string& browser) {
+    ForEachBrowser(ctx, "CloseBrowsers", kCloseOrder, [&](const std::string& browser) {
         if (running.IsRunning(browser, false)) {
             TerminateProcessByName(ctx, browser, wait);
         }
@@ -174,7 +180,8 @@ void CloseBrowsers(Context& ctx, bool wait) {
 }
 
 void RemoveBrowserGuard(Context& ctx) {
-    ForEachBrowser(kSwitchOrder, [&](const std::string& browser) { SwitchOff(ctx, browser); });
+    ForEachBrowser(ctx, "RemoveBrowserGuard", kSwitchOrder,
+                   [&](const std::string& browser) { SwitchOff(ctx, browser); });
 }
 
 bool RemoveAbandonedBrowserGuard(Context& ctx) {
@@ -198,7 +205,12 @@ bool RemoveAbandonedBrowserGuard(Context& ctx) {
             "earlier run.");
         RemoveBrowserGuard(ctx);
         return true;
+    } catch (const std::exception& e) {
+        ctx.debug.Error("CommonModule\\RemoveAbandonedBrowserGuard VB ERROR: ", ExceptionError(e));
+        return false;
     } catch (...) {
+        ctx.debug.Error("CommonModule\\RemoveAbandonedBrowserGuard VB ERROR: ",
+                        UnknownExceptionError());
         return false;
     }
 }

@@ -36,10 +36,14 @@ bool CanBeProgramFileName(const std::string& name) {
 
 // Runs one way of ending a process; a failure of one way does not stop the next.
 template <class F>
-void Independently(F&& step) {
+void Independently(Context& ctx, const std::string& sProcessName, F&& step) {
+    constexpr const char* kHead = "CommonModule\\TerminateProcessByName VB ERROR: ";
     try {
         step();
+    } catch (const std::exception& e) {
+        ctx.debug.Error(kHead, ExceptionError(e), {"\t- sProcessName=" + sProcessName});
     } catch (...) {
+        ctx.debug.Error(kHead, UnknownExceptionError(), {"\t- sProcessName=" + sProcessName});
     }
 }
 
@@ -75,7 +79,13 @@ bool RunningProcesses::IsRunning(const std::string& processName, bool currentUse
             }
         }
         return false;
+    } catch (const std::exception& e) {
+        m_ctx.debug.Error("CommonModule\\IsProcessRunning VB ERROR: ", ExceptionError(e),
+                          {"\t- sProcessName=" + processName});
+        return false;
     } catch (...) {
+        m_ctx.debug.Error("CommonModule\\IsProcessRunning VB ERROR: ", UnknownExceptionError(),
+                          {"\t- sProcessName=" + processName});
         return false;
     }
 }
@@ -163,11 +173,11 @@ void TerminateProcessByName(Context& ctx, const std::string& sFullPathAndFileNam
         ctx.debug.Print("TerminateProcessByName: no program file name in: " + sFullPathAndFileName);
         return;
     }
-    Independently([&] { KillProcess(ctx, name); });
-    Independently([&] { KillProcessViaWMI(ctx, name); });
+    Independently(ctx, name, [&] { KillProcess(ctx, name); });
+    Independently(ctx, name, [&] { KillProcessViaWMI(ctx, name); });
     for (const std::string& parameters :
          {"/c tskill \"" + name + "\" /a", "/c taskkill /f /t /im \"" + name + "\""}) {
-        Independently([&] {
+        Independently(ctx, name, [&] {
             uint32_t exitCode = 0;
             (void)ShellX(ctx, "cmd.exe", parameters, wait, kWindowHidden, exitCode, false, false,
                          kNoTimeout);

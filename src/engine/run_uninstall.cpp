@@ -31,8 +31,13 @@ void RunUninstallString(Context& ctx, const std::string& uninstallString, bool i
         (void)ShellAndWaitForTermination(ctx, command, kWindowNormal, message,
                                          UninstallTimeLimit(ctx), true,
                                          {.waitForDescendants = true});
-    } catch (...) {
+    } catch (const std::exception& e) {
         // The outcome is judged from the registry afterwards.
+        ctx.debug.Error("CommonModule\\RunUninstallString VB ERROR: ", ExceptionError(e),
+                        {"\t- sUninstallString=" + uninstallString});
+    } catch (...) {
+        ctx.debug.Error("CommonModule\\RunUninstallString VB ERROR: ", UnknownExceptionError(),
+                        {"\t- sUninstallString=" + uninstallString});
     }
 }
 

@@ -7,12 +7,15 @@
 #include "engine/run_uninstall.h"
 #include "inventory/app_filters.h"
 #include "inventory/inventory_scan.h"
+#include "os/errors.h"
 #include "platform/registry.h"
 
 namespace kestrel {
 namespace {
 
 constexpr const char* kUninstallKeys[] = {kUninstallKey, kUninstallKey32};
+constexpr const char* kUninstallHead = "CommonModule\\UninstallByDefinition VB ERROR: ";
+constexpr const char* kVerifyHead = "CommonModule\\VerifyUninstalled VB ERROR: ";
 
 // The subkey names of an Uninstall key; false when it cannot be listed.
 bool ListApplications(Context& ctx, const std::string& uninstallKey,
@@ -37,9 +40,31 @@ std::vector<std::string> ReadTexts(Context& ctx, const std::string& keyPath,
     return values;
 }
 
-bool KeyExists(Context& ctx, const std::string& keyPath) {
+// Only "not found" proves a key gone: one that cannot be opened may still be there.
+bool KeyIsGone(Context& ctx, const std::string& keyPath) {
     std::string list;
-    return fEnumKey(ctx, "HKLM", keyPath, list) == 0;
+    return fEnumKey(ctx, "HKLM", keyPath, list) == os::error::kFileNotFound;
+}
+
+// True when an application whose trimmed display name contains wanted is registered in either
+// Uninstall key, or when neither key can be listed (nothing then shows the application gone).
+bool NameStillRegistered(Context& ctx, const std::string& wanted) {
+    bool listed = false;
+    for (const char* uninstallKey : kUninstallKeys) {
+        std::vector<std::string> names;
+        if (!ListApplications(ctx, uninstallKey, names)) {
+            continue;
+        }
+        listed = true;
+        std::vector<std::vector<std::string>> found;
+        (void)ReadSubkeyTextValues(ctx, "HKLM", uninstallKey, names, {"DisplayName"}, found);
+        for (const std::vector<std::string>& displayName : found) {
+            if (ContainsNoCase(Trim(displayName[0]), wanted)) {
+                return true;
+            }
+        }
+    }
+    return !listed;
 }
 
 std::string UninstallCommandOf(Context& ctx, const std::string& appKey) {
@@ -65,8 +90,7 @@ bool UninstallIfNamed(Context& ctx, const std::string& appKey, const std::string
         !ContainsNoCase(Trim(publisher), definition)) {
         return false;
     }
-    if (WhitelistProtects(whitelist, displayName, publisher) ||
-        IsWindowsUpdateName(Trim(displayName))) {
+    if (WhitelistProtects(whitelist, displayName, publisher) || IsWindowsUpdateName(displayName)) {
         return false;
     }
     if (status != nullptr) {
@@ -98,8 +122,13 @@ bool UninstallByDefinition(Context& ctx, const std::string& definition,
                 if (UninstallIfNamed(ctx, appKey, definition, whitelist, status)) {
                     uninstalled = true;
                 }
-            } catch (...) {
+            } catch (const std::exception& e) {
                 // The next application is tried all the same.
+                ctx.debug.Error(kUninstallHead, ExceptionError(e),
+                                {"\t- sDefinition=" + definition, "\t- Subkey=" + name});
+            } catch (...) {
+                ctx.debug.Error(kUninstallHead, UnknownExceptionError(),
+                                {"\t- sDefinition=" + definition, "\t- Subkey=" + name});
             }
         }
     }
@@ -108,28 +137,19 @@ bool UninstallByDefinition(Context& ctx, const std::string& definition,
 
 void VerifyUninstalled(Context& ctx, const std::string& displayName, const std::string& appKey) {
     const std::string wanted = Trim(displayName);
-    bool stillInstalled = false;
+    // Until the registry shows the application gone, it counts as still installed.
+    bool stillInstalled = true;
     try {
+        const bool ownKeyGone = appKey.empty() || KeyIsGone(ctx, appKey);
         if (wanted.empty() && !appKey.empty()) {
-            stillInstalled = KeyExists(ctx, appKey);
+            stillInstalled = !ownKeyGone;
         } else {
-            for (const char* uninstallKey : kUninstallKeys) {
-                std::vector<std::string> names;
-                if (!ListApplications(ctx, uninstallKey, names)) {
-                    continue;
-                }
-                std::vector<std::vector<std::string>> found;
-                (void)ReadSubkeyTextValues(ctx, "HKLM", uninstallKey, names, {"DisplayName"},
-                                           found);
-                for (const std::vector<std::string>& displayName : found) {
-                    stillInstalled = stillInstalled || ContainsNoCase(Trim(displayName[0]), wanted);
-                }
-                if (stillInstalled) {
-                    break;
-                }
-            }
+            stillInstalled = !ownKeyGone || NameStillRegistered(ctx, wanted);
         }
+    } catch (const std::exception& e) {
+        ctx.debug.Error(kVerifyHead, ExceptionError(e), {"\t- sDisplayName=" + displayName});
     } catch (...) {
+        ctx.debug.Error(kVerifyHead, UnknownExceptionError(), {"\t- sDisplayName=" + displayName});
     }
     AddToLog(ctx, (stillInstalled ? kUninstallFailedVerdict : kUninstalledVerdict) + displayName);
 }

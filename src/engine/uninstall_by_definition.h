@@ -29,9 +29,10 @@ bool UninstallByDefinition(Context& ctx, const std::string& definition,
                            const std::vector<std::string>& whitelist, StatusSink* status);
 
 // Appends "*Uninstall Failed:  " & name to the run log when an application whose trimmed
-// display name contains the trimmed name is still registered in either Uninstall key, else
-// "*Uninstalled:  " & name. A blank name says nothing about which application is meant; then
-// the application's own Uninstall key (appKey, a path below HKLM) decides, when given.
+// display name contains the trimmed name is still registered in either Uninstall key, when
+// the application's own Uninstall key (appKey, a path below HKLM, when given) is still there,
+// readable or not, or when neither Uninstall key can be listed; else "*Uninstalled:  " & name.
+// A blank name says nothing about which application is meant; then only appKey decides.
 void VerifyUninstalled(Context& ctx, const std::string& displayName,
                        const std::string& appKey = {});
 

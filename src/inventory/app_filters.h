@@ -9,6 +9,8 @@
 namespace kestrel {
 
 // True when the name begins with "security update" or contains "update kb", ignoring case.
+// The scan and the engine both pass the display name as read, untrimmed, so that an entry the
+// scan lists is never skipped by the engine as an update (and the other way round).
 bool IsWindowsUpdateName(std::string_view displayName);
 
 // True when the line's search term (the text before its last "|", not trimmed) is not blank and

@@ -26,7 +26,9 @@ public:
 
     // GetVersionExA with the extended record (156 bytes) or, when extended is false, with the
     // short one (148 bytes), which leaves the service-pack numbers, suite mask and product
-    // type at 0. False when the call fails.
+    // type at 0. False when the call fails. Windows 8.1 and later give their real version only
+    // to a program whose manifest declares them (Kestrel.exe's declares Windows 10, so 10.0
+    // comes through for 10 and 11); any other program is told 6.2.
     virtual bool Version(bool extended, OsVersionRecord& record) = 0;
     // GetSystemMetrics(SM_CLEANBOOT): 0 normal start, 1 safe mode, 2 safe mode with network.
     virtual int CleanBoot() = 0;

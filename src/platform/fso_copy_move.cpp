@@ -1,4 +1,6 @@
 // clsFSO: copying, moving and renaming.
+#include <optional>
+
 #include "base/strings.h"
 #include "base/strip.h"
 #include "core/context.h"
@@ -86,6 +88,7 @@ bool clsFSO::Transfer(const std::string& source, const std::string& target, bool
     const std::string destination =
         !target.empty() && target.back() == '\\' ? target + Get_Filename(source) : target;
     uint32_t error = 0;
+    std::optional<VbError> thrown;
     try {
         if (!IsAbsolutePath(destination) || HasWildcard(destination)) {
             error = kInvalidName;
@@ -108,13 +111,14 @@ bool clsFSO::Transfer(const std::string& source, const std::string& target, bool
                 (void)m_ctx.os.files.SetAttributes(destination, attributes);
             }
         }
-    } catch (const std::exception&) {
-        error = kInvalidName;
+    } catch (const std::exception& e) {
+        thrown = ExceptionError(e);
     }
-    if (error == 0) {
+    if (error == 0 && !thrown) {
         return true;
     }
-    m_ctx.debug.Error("clsFSO\\" + procedure + " - VB ERROR: ", FileError(error), {});
+    m_ctx.debug.Error("clsFSO\\" + procedure + " - VB ERROR: ", thrown ? *thrown : FileError(error),
+                      {});
     m_ctx.debug.Print(copy ? "Error while copying a file:" : "Error while moving a file:");
     m_ctx.debug.Print("\tFROM: " + source);
     m_ctx.debug.Print("\tTO:   " + target);

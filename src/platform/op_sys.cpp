@@ -24,6 +24,11 @@ long LeadingNumber(const std::string& text) {
     return n.status == NumberStatus::kOk ? static_cast<long>(n.value) : 0;
 }
 
+// The first builds of the versions that report themselves as 10.0.
+constexpr uint32_t kWin11Build = 22000;
+constexpr uint32_t kServer2019Build = 17763;
+constexpr uint32_t kServer2022Build = 20348;
+
 }  // namespace
 
 std::string EditionFromSku(uint32_t sku) {
@@ -141,6 +146,13 @@ void clsOpSys::DeriveFlags(const std::string& buildLabEx) {
         m_is2008 = major >= 6 && product > 1;
         m_is2008R2 = major >= 6 && minor >= 1 && product > 1;
         m_is2012 = major >= 6 && minor >= 2 && product > 1;
+        // Windows 10 and later all say 10.0; the build tells them apart.
+        const uint32_t build = m_record.build;
+        m_isWin10 = major >= 10;
+        m_isWin11 = m_isWin10 && build >= kWin11Build;
+        m_is2016 = m_isWin10 && product > 1;
+        m_is2019 = m_is2016 && build >= kServer2019Build;
+        m_is2022 = m_is2016 && build >= kServer2022Build;
     }
 }
 
@@ -201,6 +213,11 @@ std::string clsOpSys::Platform() const {
         {m_isWinME, "Windows Me", false},
         {m_isWin98, "Windows 98", false},
         {m_isWin95, "Windows 95", false},
+        {m_is2022, "Windows Server 2022", true},
+        {m_is2019, "Windows Server 2019", true},
+        {m_is2016, "Windows Server 2016", true},
+        {m_isWin11, "Windows 11", true},
+        {m_isWin10, "Windows 10", true},
         {m_is2012, "Windows Server 2012", true},
         {m_is2008R2, "Windows Server 2008 R2", true},
         {m_isWin81u1, "Windows 8.1 Update 1", true},

@@ -1,7 +1,8 @@
 #pragma once
 // clsOpSys: which Windows the program runs on. The version record and the environment are read
-// once, when the object is made; the flags and names are derived from them. Windows 95 to 8.1
-// Update 1 and Server 2003 to 2012 are told apart; later versions read as the nearest of these.
+// once, when the object is made; the flags and names are derived from them. Windows 95 to 11
+// and Server 2003 to 2022 are told apart; later versions read as the nearest of these. The
+// flags of the versions before 10.0 keep their own rules (IsWin7 is false on 10.0).
 
 #include <cstdint>
 #include <optional>
@@ -56,6 +57,13 @@ public:
     bool HasSBSr() const { return (m_record.suiteMask & 32) != 0; }
     bool HasTS() const { return (m_record.suiteMask & 16) != 0; }
 
+    // 10.0 and later; Windows 11 from build 22000; servers 2016, 2019 (build 17763) and 2022
+    // (build 20348).
+    bool IsWin10() const { return m_isWin10; }
+    bool IsWin11() const { return m_isWin11; }
+    bool Is2016() const { return m_is2016; }
+    bool Is2019() const { return m_is2019; }
+    bool Is2022() const { return m_is2022; }
     bool Is2012() const { return m_is2012; }
     bool IsWin8() const { return m_isWin8; }
     bool IsWin81() const { return m_isWin81; }
@@ -96,6 +104,8 @@ private:
     bool m_isWinNT = false, m_isWin2K = false, m_isWinXP = false, m_is2003 = false;
     bool m_isVista = false, m_isWin7 = false, m_isWin8 = false, m_isWin81 = false;
     bool m_isWin81u1 = false, m_is2008 = false, m_is2008R2 = false, m_is2012 = false;
+    bool m_isWin10 = false, m_isWin11 = false, m_is2016 = false, m_is2019 = false;
+    bool m_is2022 = false;
 };
 
 }  // namespace kestrel

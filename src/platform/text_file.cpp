@@ -3,10 +3,13 @@
 #include "base/strings.h"
 #include "base/strip.h"
 #include "core/context.h"
+#include "os/errors.h"
 #include "platform/file_tests.h"
 
 namespace kestrel {
 namespace {
+
+using os::error::kFileExists;
 
 bool EnsureFolder(Context& ctx, const std::string& folder, bool quiet) {
     if (DoesDirExist(ctx, folder)) {
@@ -29,15 +32,43 @@ bool EnsureFolder(Context& ctx, const std::string& folder, bool quiet) {
     return false;
 }
 
+// How many staging names beside a file are tried before the write gives up.
+constexpr int kStagingNames = 100;
+
+// Writes bytes into a new file beside file ("<file>.~tmp1", "~tmp2"...), passing over every name
+// that is taken, and gives its name. 0, or the error of the write that failed.
+uint32_t StageBeside(Context& ctx, const std::string& file, const std::string& bytes,
+                     std::string& staged) {
+    for (int n = 1; n <= kStagingNames; ++n) {
+        const std::string candidate = file + ".~tmp" + std::to_string(n);
+        if (ctx.os.files.Attributes(candidate) != os::kInvalidAttributes) {
+            continue;
+        }
+        // Creating only a new file keeps one that appeared meanwhile untouched.
+        const uint32_t error = ctx.os.files.Write(candidate, bytes, os::WriteMode::kCreateNew);
+        if (error == kFileExists) {
+            continue;
+        }
+        if (error != 0) {
+            (void)ctx.os.files.Delete(candidate);  // what this write began
+            return error;
+        }
+        staged = candidate;
+        return 0;
+    }
+    return kFileExists;
+}
+
 bool ReplaceWhole(Context& ctx, const std::string& file, const std::string& bytes,
                   uint32_t& error) {
-    const std::string temp = file + ".~tmp";
-    error = ctx.os.files.Write(temp, bytes, os::WriteMode::kTruncate);
-    if (error == 0) {
-        error = ctx.os.files.Replace(temp, file);
-    }
+    std::string staged;
+    error = StageBeside(ctx, file, bytes, staged);
     if (error != 0) {
-        (void)ctx.os.files.Delete(temp);
+        return false;
+    }
+    error = ctx.os.files.Replace(staged, file);
+    if (error != 0) {
+        (void)ctx.os.files.Delete(staged);  // made by this write, so it may go
         return false;
     }
     return true;
@@ -113,6 +144,7 @@ bool AppendDebugLine(Context& ctx, const std::string& file, const std::string& t
     try {
         return Save(ctx, file, text, overwrite, noDuplicates, true);
     } catch (...) {
+        // The debug file's own writer: a line from here would feed the channel it serves.
         return false;
     }
 }

@@ -10,8 +10,9 @@ class Context;
 
 // Writes text and CR LF to file: replacing the file (overwrite), or appending, or (no
 // duplicates) appending only when no line of the file equals text ignoring case. Missing
-// folders are made. A replaced file is written beside and then swapped in, so a failed write
-// leaves the old file whole. False when the folder cannot be made or the write failed.
+// folders are made. A replaced file is written beside, under a name no file had ("<file>.~tmpN"),
+// and then swapped in, so a failed write leaves the old file whole and no other file is touched.
+// False when the folder cannot be made or the write failed.
 bool SaveTextToFile(Context& ctx, const std::string& file, const std::string& text, bool overwrite,
                     bool noDuplicates);
 

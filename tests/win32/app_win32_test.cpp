@@ -50,7 +50,7 @@ TEST_F(Win32AppTest, ReplacingAListIsAllOrNothing) {
     CloseHandle(h);
     ASSERT_EQ(m_files->ReadAll(list, bytes), 0u);
     EXPECT_EQ(bytes, "second\r\nlist\r\n");
-    EXPECT_EQ(m_files->Attributes(list + ".~tmp"), os::kInvalidAttributes);
+    EXPECT_EQ(m_files->Attributes(list + ".~tmp1"), os::kInvalidAttributes);
 }
 
 TEST_F(Win32AppTest, AppendAndNoDuplicatesOnRealFiles) {

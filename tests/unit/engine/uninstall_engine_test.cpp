@@ -293,5 +293,69 @@ TEST_F(UninstallEngine, AnEmptyUninstallCommandStartsNothing) {
     EXPECT_TRUE(m.debugOut.lines.empty());
 }
 
+TEST_F(UninstallEngine, WhatCannotBeSeenGoneCountsAsStillInstalled) {
+    // The uninstaller leaves its entry behind, locked: its display name can no longer be read.
+    App locked{"Locked", "Locked Toolbar", "Co", "\"C:\\Apps\\Locked\\uninst.exe\""};
+    Register(locked);
+    Program locking;
+    locking.onExit = [&] { m.registry.SetFlags(KeyOf(locked), {.denyOpen = true}); };
+    m.processes.OnProgram("C:\\Apps\\Locked\\uninst.exe", locking);
+    EXPECT_TRUE(Uninstall("locked"));
+    EXPECT_EQ(Verdicts(), Lines{"*Uninstall Failed:  Locked Toolbar"});
+
+    // Neither Uninstall key can be listed: nothing shows the application gone.
+    m.ctx.runLog = "start";
+    m.registry.SetFlags(kUninstall, {.denyOpen = true}, RegView::k64);
+    m.registry.SetFlags(kUninstall, {.denyOpen = true}, RegView::k32);
+    VerifyUninstalled(m.ctx, "Removed App");
+    VerifyUninstalled(m.ctx, "Removed App", std::string(kUninstallKey) + "\\Removed");
+    // One key listed without the name is enough.
+    m.registry.SetFlags(kUninstall, {}, RegView::k32);
+    VerifyUninstalled(m.ctx, "Removed App");
+    EXPECT_EQ(Verdicts(), (Lines{"*Uninstall Failed:  Removed App",
+                                 "*Uninstall Failed:  Removed App", "*Uninstalled:  Removed App"}));
+}
+
+TEST_F(UninstallEngine, AnUpdateNameWithBlanksAroundItIsTreatedAlikeByScanAndEngine) {
+    App spaced = Installed("Spaced", "  Security Update for Bundle  ", "Maker");
+    App kb = Installed("KB", "  Bundle fix - Update KB4012212  ", "Maker");
+    App plain = Installed("Plain", "Bundle Player", "Maker");
+    const std::vector<std::string> listed = ScanInstalledApps(m.ctx, {});
+    EXPECT_TRUE(Uninstall("bundle"));
+    for (const App& app : {spaced, kb, plain}) {
+        const bool inScan = std::any_of(listed.begin(), listed.end(), [&](const std::string& r) {
+            return r.starts_with(app.name + "|");
+        });
+        EXPECT_EQ(inScan, Gone(app)) << app.name;
+    }
+    // Only a name that begins with the words is an update: the blanks keep it in reach.
+    EXPECT_TRUE(Gone(spaced));
+    EXPECT_FALSE(Gone(kb));
+    EXPECT_EQ(Verdicts(), (Lines{"*Uninstalled:  Bundle Player",
+                                 "*Uninstalled:    Security Update for Bundle  "}));
+}
+
+TEST_F(UninstallEngine, AThrowingStatusBoxIsReportedAndTheNextApplicationStillRuns) {
+    class FailingStatus : public StatusSink {
+    public:
+        void SetStatus(const std::string&) override {
+            if (calls++ == 0) {
+                throw std::runtime_error("status box gone");
+            }
+        }
+        int calls = 0;
+    } status;
+    App first = Installed("One", "One Toolbar", "Co");
+    App second = Installed("Two", "Two Toolbar", "Co");
+    EXPECT_TRUE(Uninstall("toolbar", {}, &status));
+    EXPECT_FALSE(Gone(first));
+    EXPECT_TRUE(Gone(second));
+    EXPECT_TRUE(
+        m.debugOut.Saw("\tCommonModule\\UninstallByDefinition VB ERROR: 5 Invalid "
+                       "procedure call or argument (status box gone)"));
+    EXPECT_TRUE(m.debugOut.Saw("\t\t- sDefinition=toolbar"));
+    EXPECT_EQ(Verdicts(), Lines{"*Uninstalled:  Two Toolbar"});
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -240,5 +240,16 @@ TEST_F(ProcessLaunch, RunningAsSystemIsToldByTheEnvironment) {
     EXPECT_TRUE(IsRunningAsSystem(m.ctx));
 }
 
+TEST_F(ProcessLaunch, TheSystemTestTellsTheUserOnlyWhenAskedAndTrue) {
+    EXPECT_FALSE(IsRunningAsSystem(m.ctx, true));
+    m.env.Set("username", "workshop-pc$");
+    EXPECT_TRUE(IsRunningAsSystem(m.ctx));
+    EXPECT_TRUE(m.prompts.messages.empty());
+    EXPECT_TRUE(IsRunningAsSystem(m.ctx, true));
+    ASSERT_EQ(m.prompts.messages.size(), 1u);
+    EXPECT_EQ(m.prompts.messages[0].text, "It appears you now have SYSTEM access.  Congrats!");
+    EXPECT_EQ(m.prompts.messages[0].title, "Kestrel");
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -21,7 +21,7 @@ TEST_F(TextFileTest, OverwriteReplacesTheFileWithTextAndCrLf) {
     EXPECT_EQ(m.files.Content(list), "a\r\nb\r\n");
     EXPECT_TRUE(SaveTextToFile(m.ctx, list, "", true, false));
     EXPECT_EQ(m.files.Content(list), "\r\n");
-    EXPECT_FALSE(m.files.Exists(list + ".~tmp"));
+    EXPECT_FALSE(m.files.Exists(list + ".~tmp1"));
 }
 
 TEST_F(TextFileTest, AFailedReplaceKeepsTheOldListWholeAndSaysSo) {
@@ -30,7 +30,7 @@ TEST_F(TextFileTest, AFailedReplaceKeepsTheOldListWholeAndSaysSo) {
     EXPECT_FALSE(SaveTextToFile(m.ctx, list, "New list that does not fit", true, false));
     m.files.FailWrites(0);
     EXPECT_EQ(m.files.Content(list), "Toolbar\r\nCoupon\r\n");
-    EXPECT_FALSE(m.files.Exists(list + ".~tmp"));
+    EXPECT_FALSE(m.files.Exists(list + ".~tmp1"));
     EXPECT_TRUE(m.debugOut.Saw("CommonModule\\SaveTextToFile VB ERROR: 61 Disk full"));
     EXPECT_TRUE(m.debugOut.Saw("\t\tbOverwrite=True \\ bNoDuplicates=False"));
 }
@@ -171,6 +171,30 @@ TEST_F(Redirection, PairsNestAndTheFirstRevertSwitchesBack) {
     r.Disable();
     r.Revert();
     EXPECT_EQ(m.wow64.disabled, 2);
+}
+
+TEST_F(TextFileTest, AReplacementIsStagedUnderANameNoFileHas) {
+    m.files.AddFile(list, "old\r\n");
+    m.files.AddFile(list + ".~tmp", "someone's\r\n");
+    m.files.AddFile(list + ".~tmp1", "another's\r\n");
+    m.files.AddFolder(list + ".~tmp2");
+    m.files.AddFile(list + ".~tmp3", "locked\r\n");
+    m.files.SetLocked(list + ".~tmp3", true);
+    const std::vector<std::string> before = m.files.AllPaths();
+    EXPECT_TRUE(SaveTextToFile(m.ctx, list, "new", true, false));
+    EXPECT_EQ(m.files.Content(list), "new\r\n");
+    EXPECT_EQ(m.files.Content(list + ".~tmp"), "someone's\r\n");
+    EXPECT_EQ(m.files.Content(list + ".~tmp1"), "another's\r\n");
+    EXPECT_EQ(m.files.Content(list + ".~tmp3"), "locked\r\n");
+    EXPECT_EQ(m.files.AllPaths(), before);  // the staged copy became the list
+
+    // A write that fails removes only what it began.
+    m.files.FailWrites(112, 3);
+    EXPECT_FALSE(SaveTextToFile(m.ctx, list, "does not fit", true, false));
+    m.files.FailWrites(0);
+    EXPECT_EQ(m.files.Content(list), "new\r\n");
+    EXPECT_EQ(m.files.Content(list + ".~tmp1"), "another's\r\n");
+    EXPECT_EQ(m.files.AllPaths(), before);
 }
 
 }  // namespace
