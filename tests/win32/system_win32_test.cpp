@@ -1,22 +1,14 @@
-// The Windows folders, profiles and version of the test prefix (Wine's defaults: Windows 7 SP1,
-// one user "root" and "Public" in C:\users).
+// The real environment, clock and version resources under Wine, which no contract suite covers.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "base/strings.h"
+#include "core/fs_redirection.h"
+#include "core/settings.h"
 #include "os/fake/fake_basics.h"
-#include "platform/op_sys.h"
-#include "platform/windows_folders.h"
 #include "win32/win32_machine.h"
 
 namespace kestrel::testing {
 namespace {
-
-bool Holds(const std::vector<std::string>& list, const std::string& wanted) {
-    return std::any_of(list.begin(), list.end(),
-                       [&](const std::string& s) { return EqualsNoCase(s, wanted); });
-}
 
 class SystemOnWindows : public ::testing::Test {
 protected:
@@ -24,61 +16,24 @@ protected:
     Context& ctx = machine.ctx();
 };
 
-TEST_F(SystemOnWindows, TheRunningWindowsIsNoGuestAndAnswersForItsFolders) {
-    EXPECT_FALSE(IsGuestOS(ctx, ctx.systemDrive));
-    EXPECT_TRUE(EqualsNoCase(GetWinDir(ctx, false), "C:\\windows"));
-    EXPECT_TRUE(EqualsNoCase(GetSysDir(ctx, false), "C:\\windows\\system32"));
-    EXPECT_TRUE(EqualsNoCase(RunningWindowsFolder(ctx), "C:\\windows"));
-    EXPECT_TRUE(machine.prompts.folderRequests.empty());
+TEST_F(SystemOnWindows, TheProgramItsFolderAndTheEnvironment) {
+    EXPECT_TRUE(EndsWith(LCase(ProgramFilePath(ctx)), "kestrel_win32_tests.exe"));
+    EXPECT_EQ(AppPath(ctx).back(), '\\');
+    EXPECT_TRUE(Is64BitWindows(ctx.os.env));
+    EXPECT_FALSE(ctx.os.env.Variable("ComputerName").empty());
+    EXPECT_EQ(ctx.os.env.Variable("surely-not-set-anywhere"), "");
+    EXPECT_EQ(LCase(ctx.os.env.WindowsDirectory()), "c:\\windows");
+    // The test program carries no version resource.
+    EXPECT_EQ(AppVersionText(ctx, "", ""), "Kestrel v0.0 ");
 }
 
-TEST_F(SystemOnWindows, TheProfilesOfThePrefix) {
-    const std::string profiles = GetUserProf(ctx, false);
-    EXPECT_TRUE(EqualsNoCase(profiles, "C:\\users")) << profiles;
-    EXPECT_TRUE(machine.debugOut.Saw("getuserprof returns:  "));
-    EXPECT_TRUE(EqualsNoCase(GetUserProfOld(ctx, false), profiles));
-    GetUserList(ctx, false);
-    EXPECT_TRUE(Holds(ctx.userList, profiles + "\\Public"));
-    const std::string user = ctx.os.env.Variable("username");
-    ASSERT_FALSE(user.empty());
-    EXPECT_TRUE(Holds(ctx.userList, profiles + "\\" + user)) << user;
-    EXPECT_TRUE(machine.prompts.messages.empty());
-}
-
-TEST_F(SystemOnWindows, TheVersionRecordOfThePrefix) {
-    clsOpSys os(ctx);
-    if (os.MajorVersion() != 6 || os.MinorVersion() != 1) {
-        GTEST_SKIP() << "the prefix reports " << os.Version() << ", not Wine's default Windows 7";
+TEST_F(SystemOnWindows, AProgramsVersionComesFromItsResource) {
+    // K: is this build's program folder; Kestrel.exe carries a version resource.
+    const std::string program = "K:\\Kestrel.exe";
+    if (ctx.os.files.Attributes(program) == os::kInvalidAttributes) {
+        GTEST_SKIP() << "Kestrel.exe is not built";
     }
-    EXPECT_TRUE(os.IsWinNT() && os.IsWinXP() && os.IsVista() && os.IsWin7());
-    EXPECT_FALSE(os.IsWin8() || os.Is2003() || os.IsServer());
-    EXPECT_EQ(os.BuildNumber(), 7601);
-    EXPECT_EQ(os.CSDVersion(), "Service Pack 1");
-    EXPECT_EQ(os.ProductTypeName(), "NT Workstation");
-    EXPECT_EQ(os.WindowsMode(), 0);
-    uint32_t sku = 0;
-    ASSERT_TRUE(ctx.os.system.OperatingSystemSku(sku));
-    // Wine answers 28 (Ultimate N), which the edition table does not name.
-    const std::string edition = EditionFromSku(sku);
-    EXPECT_EQ(os.Platform(), "Windows 7" + edition);
-    EXPECT_EQ(os.Version(), "Windows 7" + edition + " Service Pack 1 (Version 6.1, Build 7601)");
-    EXPECT_TRUE(IsVista(ctx));
-    EXPECT_TRUE(IsWin7(ctx));
-    EXPECT_EQ(os.Environment().systemFolder, os.Environment().windir + "\\System32");
-}
-
-// A prefix set to Windows 10 ("winecfg /v win10" in a copy made by tools/lib/wine-prefix.sh,
-// run with KESTREL_WINEPREFIX) shows a program without a compatibility manifest, as Windows
-// does, version 6.2: the Windows 8 row, although Is2003 holds as well.
-TEST_F(SystemOnWindows, AWindows10PrefixSeenWithoutAManifest) {
-    clsOpSys os(ctx);
-    if (os.MajorVersion() != 6 || os.MinorVersion() != 2) {
-        GTEST_SKIP() << "the prefix reports " << os.Version();
-    }
-    EXPECT_TRUE(os.IsWin8() && os.Is2003() && os.IsWin7());
-    EXPECT_FALSE(os.IsWin81() || os.Is2012());
-    EXPECT_EQ(os.BuildNumber(), 9200);
-    EXPECT_EQ(os.Platform().rfind("Windows 8 ", 0), 0u) << os.Platform();
+    EXPECT_EQ(ctx.os.files.FileVersion(program), "1.0.0.0");
 }
 
 TEST_F(SystemOnWindows, FileTimesInLocalTime) {

@@ -1,14 +1,11 @@
 #include "win32/win32_world.h"
 
 #include <atomic>
-#include <cstring>
 #include <map>
 
 #include "os/win32/win32_ports.h"
 #include "os/win32/windows_api.h"
 #include "win32/win32_machine.h"
-
-#include <winioctl.h>
 
 namespace kestrel::testing {
 namespace {
@@ -40,48 +37,20 @@ void RemoveTreeW(const std::wstring& path) {
     RemoveDirectoryW(path.c_str());
 }
 
-// The reparse data of a mount point (junction), as FSCTL_SET_REPARSE_POINT takes it.
-struct MountPointData {
-    DWORD tag;
-    WORD dataLength;
-    WORD reserved;
-    WORD substituteOffset;
-    WORD substituteLength;
-    WORD printOffset;
-    WORD printLength;
-    WCHAR names[1024];
-};
-
-bool MakeJunctionW(const std::wstring& link, const std::wstring& target) {
-    const std::wstring substitute = L"\\??\\" + target;
-    if ((substitute.size() + target.size() + 2) >= 1024 ||
-        !CreateDirectoryW(link.c_str(), nullptr)) {
+// A junction made by cmd's mklink, the way a technician makes one; false unless it is there.
+bool MakeJunctionWithCmd(const std::string& link, const std::string& target) {
+    std::string line = "cmd.exe /c mklink /J \"" + link + "\" \"" + target + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &info)) {
         return false;
     }
-    HANDLE h = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    bool made = false;
-    if (h != INVALID_HANDLE_VALUE) {
-        MountPointData data{};
-        data.tag = IO_REPARSE_TAG_MOUNT_POINT;
-        const WORD substituteBytes = static_cast<WORD>(substitute.size() * sizeof(WCHAR));
-        const WORD printBytes = static_cast<WORD>(target.size() * sizeof(WCHAR));
-        std::memcpy(data.names, substitute.c_str(), substituteBytes + sizeof(WCHAR));
-        std::memcpy(reinterpret_cast<char*>(data.names) + substituteBytes + sizeof(WCHAR),
-                    target.c_str(), printBytes + sizeof(WCHAR));
-        data.substituteLength = substituteBytes;
-        data.printOffset = substituteBytes + sizeof(WCHAR);
-        data.printLength = printBytes;
-        data.dataLength = static_cast<WORD>(8 + substituteBytes + printBytes + 2 * sizeof(WCHAR));
-        DWORD returned = 0;
-        made = DeviceIoControl(h, FSCTL_SET_REPARSE_POINT, &data, data.dataLength + 8, nullptr, 0,
-                               &returned, nullptr) != FALSE;
-        CloseHandle(h);
-    }
-    if (!made) {
-        RemoveDirectoryW(link.c_str());
-    }
-    return made;
+    os::win32::UniqueHandle process(info.hProcess), thread(info.hThread);
+    WaitForSingleObject(process.Get(), 30000);
+    const DWORD attributes = GetFileAttributesA(link.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 class Win32FileWorld : public FileWorld {
@@ -113,7 +82,7 @@ public:
     os::Volumes& Drives() override { return *m_volumes; }
     os::SystemInfo& System() override { return *m_system; }
     bool MakeJunction(const std::string& link, const std::string& target) override {
-        return MakeJunctionW(os::win32::Wide(link), os::win32::Wide(target));
+        return MakeJunctionWithCmd(link, target);
     }
     bool ShellMoveOfSeveralItemsFails() const override { return RunningUnderWine(); }
 
