@@ -109,15 +109,6 @@ TEST_F(ProcessLaunch, StartsThatFailOrGiveNoHandleAreReported) {
     EXPECT_EQ(m.debugOut.lines.back(), "\tShellX (Failed):  app.exe");
 }
 
-TEST_F(ProcessLaunch, WindowMessagesAreDispatchedWhileWaiting) {
-    m.processes.OnProgram("app.exe", Runs(400));
-    m.processes.pendingMessages = 2;
-    EXPECT_TRUE(Wait("app.exe", kNoTimeout, false));
-    EXPECT_EQ(m.processes.pendingMessages, 0u);
-    EXPECT_GE(m.prompts.doEvents, 1);
-    EXPECT_EQ(Elapsed(), 400u);
-}
-
 TEST_F(ProcessLaunch, ARelaunchingUninstallerIsWaitedForOnlyWhenAsked) {
     ProvideRelaunchingUninstaller();
     EXPECT_TRUE(WaitForUninstaller(300000, false));
@@ -201,9 +192,7 @@ TEST_F(ProcessLaunch, DelayWaitsTheTimeAskedWhileDispatchingMessages) {
     EXPECT_EQ(m.processes.pendingMessages, 0u);
 }
 
-TEST_F(ProcessLaunch, WebPagesGoToTheShellAndTheEnvironmentTellsTheSystemAccount) {
-    OpenWebPage(m.ctx, "https://www.example.com/search?q=App");
-    EXPECT_EQ(m.processes.shellOpened, Lines{"https://www.example.com/search?q=App"});
+TEST_F(ProcessLaunch, TheEnvironmentTellsTheSystemAccount) {
     EXPECT_FALSE(IsRunningAsSystem(m.ctx));
     for (const char* user : {"workshop-pc$", ""}) {
         m.env.Set("username", user);

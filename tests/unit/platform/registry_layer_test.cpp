@@ -136,7 +136,7 @@ TEST_F(RegistryLayer, BooleansAndNumbersReadTheirBytes) {
     ExpectRead(text, "flag", "B", "", 0, "True");
 }
 
-TEST_F(RegistryLayer, AnIniFileTargetReadsThroughTheProfileFunctions) {
+TEST_F(RegistryLayer, AnIniFileTargetGoesThroughTheProfileFunctionsWithTextsOnly) {
     const std::string ini = "C:\\Kestrel\\Kestrel.ini";
     m.files.AddFile(ini, "[Options]\r\nLogFile=1\r\nName=Workshop\r\n");
     std::string text;
@@ -144,6 +144,9 @@ TEST_F(RegistryLayer, AnIniFileTargetReadsThroughTheProfileFunctions) {
     ExpectRead(text, "Missing", "S", "none", 4, "none", ini, "Options");
     int32_t n = 3;
     ExpectRead(n, "LogFile", "D", 7, 1, 7, ini, "Options");
+    EXPECT_EQ(fWriteValue(m.ctx, ini, "Options", "Name", "s", "Bench 2"), 1);
+    ExpectRead(text, "Name", "S", "none", 7, "Bench 2", ini, "Options");
+    EXPECT_EQ(fWriteValue(m.ctx, ini, "Options", "Count", "D", RegData(3)), 99);
     EXPECT_TRUE(m.registry.opens.empty());
 }
 
@@ -168,6 +171,11 @@ TEST_F(RegistryLayer, EachTypeLetterWritesItsType) {
     ExpectWritten("n", "D", RegData(-2), std::string("\xfe\xff\xff\xff", 4));
     ExpectWritten("t", "D", " 12 ", std::string("\x0c\x00\x00\x00", 4));
     ExpectWritten("num", "S", RegData(42), "42" + kNul);
+    ExpectWritten("list", "M", "one", "one" + kNul + kNul);
+    ExpectWritten("list", "M", "one", "one" + kNul + "one" + kNul + kNul);
+    // A value with no entry left gains no leading separator.
+    m.registry.PutValue(kVendor, "blank", os::regtype::kMultiSz, kNul + kNul);
+    ExpectWritten("blank", "M", "x", "x" + kNul + kNul);
     // "B" makes the key and stores nothing.
     EXPECT_EQ(fWriteValue(m.ctx, "HKCU", "Software\\Other", "b", "B", RegData(true)), 0);
     EXPECT_TRUE(m.registry.KeyExists("HKCU\\Software\\Other"));
@@ -175,25 +183,13 @@ TEST_F(RegistryLayer, EachTypeLetterWritesItsType) {
     EXPECT_TRUE(m.debugOut.lines.empty());
 }
 
-TEST_F(RegistryLayer, ATextThatIsNoNumberIsNotWrittenAsADword) {
+TEST_F(RegistryLayer, FailedWritesAndTextsThatAreNoNumbersAreLoggedWithTheirResult) {
     for (const char* text : {"twelve", "99999999999"}) {
         EXPECT_EQ(fWriteValue(m.ctx, "HKCU", "Software\\Vendor", "n", "D", text), 87) << text;
     }
     EXPECT_FALSE(m.registry.GetValue(kVendor, "n"));
     EXPECT_EQ(m.debugOut.lines.front(), "\tmodRegistry\\fWriteValue - VB ERROR: 13 Type mismatch");
-    EXPECT_EQ(m.registry.OpenHandleCount(), 0u);
-}
-
-TEST_F(RegistryLayer, MultiTextsGainOneEntryPerWrite) {
-    ExpectWritten("list", "M", "one", "one" + kNul + kNul);
-    ExpectWritten("list", "M", "one", "one" + kNul + "one" + kNul + kNul);
-    EXPECT_EQ(m.registry.GetValue(kVendor, "list")->type, os::regtype::kMultiSz);
-    // A value with no entry left gains no leading separator.
-    m.registry.PutValue(kVendor, "blank", os::regtype::kMultiSz, kNul + kNul);
-    ExpectWritten("blank", "M", "x", "x" + kNul + kNul);
-}
-
-TEST_F(RegistryLayer, FailedWritesAreLoggedWithTheirResult) {
+    m.debugOut.lines.clear();
     EXPECT_EQ(fWriteValue(m.ctx, "HKEY_CURRENT_USER", "Software\\Vendor", "v", "S", "x"), 99);
     EXPECT_EQ(m.debugOut.lines,
               (Lines{"\tmodRegistry\\fWriteValue - VB ERROR: 0 ",
@@ -202,18 +198,7 @@ TEST_F(RegistryLayer, FailedWritesAreLoggedWithTheirResult) {
     m.registry.AddKey("HKCU\\Software\\Locked");
     m.registry.SetFlags("HKCU\\Software\\Locked", {true, false});
     EXPECT_EQ(fWriteValue(m.ctx, "HKCU", "Software\\Locked", "v", "S", "x"), 5);
-}
-
-TEST_F(RegistryLayer, AnIniFileTargetWritesOnlyTexts) {
-    const std::string ini = "C:\\Kestrel\\Kestrel.ini";
-    m.files.AddFile(ini, "[Options]\r\n");
-    EXPECT_EQ(fWriteValue(m.ctx, ini, "Options", "Name", "s", "Bench 2"), 1);
-    std::string text;
-    EXPECT_EQ(m.ini.GetString("Options", "Name", "", 255, ini, text), 7u);
-    EXPECT_EQ(text, "Bench 2");
-    EXPECT_EQ(fWriteValue(m.ctx, ini, "Options", "Count", "D", RegData(3)), 99);
-    EXPECT_TRUE(Has("\tmodRegistry\\fWriteValue - VB ERROR: 0 "));
-    EXPECT_TRUE(m.registry.opens.empty());
+    EXPECT_EQ(m.registry.OpenHandleCount(), 0u);
 }
 
 TEST_F(RegistryLayer, ListingGivesNamesSeparatedAndEndedByNuls) {

@@ -136,15 +136,5 @@ TEST_F(WindowsFolders, ThePickerStartsAtItsFolderWhenThatExists) {
     EXPECT_EQ(m.prompts.folderRequests[1].root, "");
 }
 
-TEST_F(WindowsFolders, VistaAndSevenFlags) {
-    EXPECT_TRUE(IsVista(m.ctx) && IsWin7(m.ctx));
-    m.system.record.minor = 0;
-    EXPECT_TRUE(IsVista(m.ctx));
-    EXPECT_FALSE(IsWin7(m.ctx));
-    m.system.record.major = 5;
-    m.system.record.minor = 1;
-    EXPECT_FALSE(IsVista(m.ctx));
-}
-
 }  // namespace
 }  // namespace kestrel
