@@ -24,35 +24,26 @@ protected:
 };
 
 TEST_F(OpSys, EveryPlatformRowInItsOrder) {
-    struct Row {
-        uint32_t platform, major, minor, build;
-        uint8_t product;
-        const char *buildLabEx, *name;
-    };
+    using Row = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, uint8_t, const char*>;
     const Row rows[] = {
-        {1, 4, 90, 3000, 0, "", "Windows Me"},
-        {2, 6, 2, 9200, 3, "", "Windows Server 2012 Professional "},
-        {2, 6, 3, 9600, 2, "", "Windows Server 2012 Professional "},
-        {2, 6, 1, 7601, 3, "", "Windows Server 2008 R2 Professional "},
-        {2, 6, 3, 9600, 1, "9600.17031.amd64fre.winblue_gdr.140221-1952",
-         "Windows 8.1 Update 1 Professional "},
-        {2, 6, 3, 9600, 1, "9600.16384.amd64fre.winblue_rtm.130821-1623",
-         "Windows 8.1 Professional "},
-        {2, 6, 2, 9200, 1, "", "Windows 8 Professional "},
+        {1, 4, 90, 3000, 0, "Windows Me"},
+        {2, 6, 2, 9200, 3, "Windows Server 2012 Professional "},
+        {2, 6, 3, 9600, 2, "Windows Server 2012 Professional "},
+        {2, 6, 1, 7601, 3, "Windows Server 2008 R2 Professional "},
+        {2, 6, 3, 9600, 1, "Windows 8.1 Professional "},
+        {2, 6, 2, 9200, 1, "Windows 8 Professional "},
         // Later versions read as the nearest row: 10.0 has no minor version of 7 or later.
-        {2, 10, 0, 19045, 1, "", "Windows Vista Professional "},
-        {2, 6, 1, 7601, 1, "", "Windows 7 Professional "},
-        {2, 6, 0, 6002, 3, "", "Windows Server 2008 Professional "},
-        {2, 6, 0, 6002, 1, "", "Windows Vista Professional "},
-        {2, 5, 2, 3790, 1, "", "Windows Server 2003"},
-        {2, 5, 1, 2600, 1, "", "Windows XP Undefined Edition "},
-        {0, 3, 1, 0, 0, "", ""},
-        {3, 5, 1, 0, 0, "", ""},
-    };
-    for (const Row& row : rows) {
-        SetVersion(row.platform, row.major, row.minor, row.build, row.product);
-        EXPECT_EQ(clsOpSys(m.ctx, row.buildLabEx).Platform(), row.name)
-            << row.major << "." << row.minor << " type " << int(row.product);
+        {2, 10, 0, 19045, 1, "Windows Vista Professional "},
+        {2, 6, 1, 7601, 1, "Windows 7 Professional "},
+        {2, 6, 0, 6002, 3, "Windows Server 2008 Professional "},
+        {2, 6, 0, 6002, 1, "Windows Vista Professional "},
+        {2, 5, 2, 3790, 1, "Windows Server 2003"},
+        {2, 5, 1, 2600, 1, "Windows XP Undefined Edition "},
+        {0, 3, 1, 0, 0, ""},
+        {3, 5, 1, 0, 0, ""}};
+    for (const auto& [platform, major, minor, build, product, name] : rows) {
+        SetVersion(platform, major, minor, build, product);
+        EXPECT_EQ(clsOpSys(m.ctx).Platform(), name) << major << "." << minor << " " << int(product);
     }
 }
 
@@ -83,6 +74,8 @@ TEST_F(OpSys, Update1NeedsABuildLabExBeyond17030) {
     for (const char* yes : {"9600.17031", "9600.18000x.y", "1.99999999999999999999"}) {
         EXPECT_TRUE(clsOpSys(m.ctx, yes).IsWin81u1()) << yes;
     }
+    EXPECT_EQ(clsOpSys(m.ctx, "9600.17031.amd64fre.winblue_gdr.140221-1952").Platform(),
+              "Windows 8.1 Update 1 Professional ");
     SetVersion(2, 6, 2, 9200, 1);
     EXPECT_FALSE(clsOpSys(m.ctx, "9600.17031").IsWin81u1());
 }

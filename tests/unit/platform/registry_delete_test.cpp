@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "platform/registry.h"
 #include "support/fake_machine.h"
@@ -13,6 +14,9 @@ namespace {
 using os::RegView;
 using Program = os::fake::FakeProcesses::Program;
 using Lines = std::vector<std::string>;
+constexpr const char* kSubinacl = "C:\\Kestrel\\subinacl.exe";
+constexpr const char* kDelReg = "C:\\Kestrel\\DelReg.exe";
+constexpr const char* kPsexec = "C:\\Kestrel\\3rd Party Tools\\psexec.exe";
 
 class RegistryDeletion : public ::testing::Test {
 protected:
@@ -22,20 +26,13 @@ protected:
         m.registry.AddKey("HKLM\\SOFTWARE\\Vendor\\App\\B");
         m.registry.PutString("HKCU\\Software\\Vendor", "v", "x");
     }
-    // The outside programs, each exiting at once; Protect makes the key undeletable, and a
-    // program Doing a change makes it as it starts.
-    void ProvideTools(bool subinacl, bool delReg, bool psexec) {
-        if (subinacl) {
-            m.files.AddFile("C:\\Kestrel\\subinacl.exe", "MZ");
+    // The outside programs that are present, each exiting at once; Protect makes the key
+    // undeletable, and a program Doing a change makes it as it starts.
+    void ProvideTools(std::initializer_list<const char*> present) {
+        for (const char* file : present) {
+            m.files.AddFile(file, "MZ");
         }
-        if (delReg) {
-            m.files.AddFile("C:\\Kestrel\\DelReg.exe", "MZ");
-        }
-        if (psexec) {
-            m.files.AddFile("C:\\Kestrel\\3rd Party Tools\\psexec.exe", "MZ");
-        }
-        for (const char* tool :
-             {"C:\\Kestrel\\subinacl.exe", "reg.exe", "C:\\Kestrel\\DelReg.exe", "psexec.exe"}) {
+        for (const char* tool : {kSubinacl, "reg.exe", kDelReg, "psexec.exe"}) {
             m.processes.OnProgram(tool, Program{});
         }
     }
@@ -47,11 +44,6 @@ protected:
         p.onStart = std::move(change);
         return p;
     }
-    bool Saw(const std::string& line) const {
-        return std::find(m.debugOut.lines.begin(), m.debugOut.lines.end(), line) !=
-               m.debugOut.lines.end();
-    }
-
     testing::FakeMachine m;
     bool notFound = false;
 };
@@ -88,7 +80,7 @@ TEST_F(RegistryDeletion, AbsentKeysCountAsDeletedAndSetTheFlag) {
 }
 
 TEST_F(RegistryDeletion, AResistingKeyEscalatesThroughSubinaclRegAndDelReg) {
-    ProvideTools(true, true, true);
+    ProvideTools({kSubinacl, kDelReg, kPsexec});
     Protect("HKLM\\SOFTWARE\\Vendor\\App");
     EXPECT_EQ(fDeleteKey(m.ctx, "HKLM", "SOFTWARE\\Vendor", "App", notFound), 5);
     EXPECT_FALSE(notFound);
@@ -103,12 +95,12 @@ TEST_F(RegistryDeletion, AResistingKeyEscalatesThroughSubinaclRegAndDelReg) {
     for (const auto& launch : m.processes.launches) {
         EXPECT_EQ(launch.showWindow, 0) << launch.commandLine;
     }
-    EXPECT_TRUE(Saw("\t\t- Attempting second run using subinacl..."));
+    EXPECT_TRUE(m.debugOut.Saw("\t\t- Attempting second run using subinacl..."));
     EXPECT_EQ(m.debugOut.lines.back(), "\t\t- lResult (0=Success 2=Not Found): 5");
 }
 
 TEST_F(RegistryDeletion, TakingControlMayLetTheSecondAttemptSucceed) {
-    ProvideTools(true, true, true);
+    ProvideTools({kSubinacl, kDelReg, kPsexec});
     Protect("HKLM\\SOFTWARE\\Vendor\\App");
     m.processes.OnProgram("C:\\Kestrel\\subinacl.exe", Doing([this] {
                               m.registry.SetFlags("HKLM\\SOFTWARE\\Vendor\\App", {});
@@ -126,11 +118,11 @@ TEST_F(RegistryDeletion, GrantingAccessRemovesTheUsersOwnDenyEntry) {
     m.registry.SetDacl(key, dacl);
     EXPECT_EQ(fDeleteKey(m.ctx, "HKLM", "SOFTWARE\\Vendor\\App", "B", notFound), 0);
     EXPECT_FALSE(m.registry.KeyExists(key));
-    EXPECT_FALSE(Saw("\tmodRegistry\\fDeleteKey - Error:  5"));
+    EXPECT_FALSE(m.debugOut.Saw("\tmodRegistry\\fDeleteKey - Error:  5"));
 }
 
 TEST_F(RegistryDeletion, AKeyRegExeRemovedIsReportedNotFoundWithTheRegistryError) {
-    ProvideTools(false, false, false);
+    ProvideTools({});
     Protect("HKLM\\SOFTWARE\\Vendor\\App");
     m.processes.OnProgram("reg.exe",
                           Doing([this] { m.registry.RemoveTree("HKLM\\SOFTWARE\\Vendor\\App"); }));
@@ -141,7 +133,7 @@ TEST_F(RegistryDeletion, AKeyRegExeRemovedIsReportedNotFoundWithTheRegistryError
 }
 
 TEST_F(RegistryDeletion, AThirtyTwoBitKeyIsDeletedInItsOwnViewOnly) {
-    ProvideTools(false, false, false);
+    ProvideTools({});
     m.registry.AddKey("HKLM\\SOFTWARE\\Vendor\\Tool", RegView::k32);
     m.registry.AddKey("HKLM\\SOFTWARE\\Vendor\\Tool", RegView::k64);
     Protect("HKLM\\SOFTWARE\\Vendor\\Tool", RegView::k32);
@@ -186,12 +178,13 @@ TEST_F(RegistryDeletion, StrayBackslashesAndAnEmptyParentNameTheIntendedKey) {
 }
 
 TEST_F(RegistryDeletion, AQuoteInTheKeyKeepsOutsideProgramsOut) {
-    ProvideTools(false, true, true);
+    ProvideTools({kDelReg, kPsexec});
     m.registry.AddKey("HKLM\\SOFTWARE\\Vendor\\Odd\" /va \"x");
     Protect("HKLM\\SOFTWARE\\Vendor\\Odd\" /va \"x");
     EXPECT_EQ(fDeleteKey(m.ctx, "HKLM", "SOFTWARE\\Vendor", "Odd\" /va \"x", notFound), 5);
     EXPECT_TRUE(m.processes.launches.empty());
-    EXPECT_TRUE(Saw("\tmodRegistry\\fDeleteKey:  Not run, the key holds a double quote."));
+    EXPECT_TRUE(
+        m.debugOut.Saw("\tmodRegistry\\fDeleteKey:  Not run, the key holds a double quote."));
 }
 
 TEST_F(RegistryDeletion, ValuesGoOrCountAsGone) {
@@ -208,7 +201,7 @@ TEST_F(RegistryDeletion, ValuesGoOrCountAsGone) {
 }
 
 TEST_F(RegistryDeletion, AResistingValueGetsSubinaclGrantsAndDelReg) {
-    ProvideTools(true, true, false);
+    ProvideTools({kSubinacl, kDelReg});
     m.registry.SetFlags("HKCU\\Software\\Vendor", {true, false});
     EXPECT_EQ(fDeleteValue(m.ctx, "HKCU", "Software\\Vendor", "v", notFound), 5);
     const std::string base =
@@ -225,12 +218,13 @@ TEST_F(RegistryDeletion, AResistingValueGetsSubinaclGrantsAndDelReg) {
 }
 
 TEST_F(RegistryDeletion, OnlyFourTopKeysHaveASubinaclForm) {
-    ProvideTools(true, false, false);
+    ProvideTools({kSubinacl});
     m.registry.PutString("HKCC\\Software\\Vendor", "v", "x");
     m.registry.SetFlags("HKCC\\Software\\Vendor", {true, false});
     EXPECT_EQ(fDeleteValue(m.ctx, "HKCC", "Software\\Vendor", "v", notFound), 5);
     EXPECT_TRUE(m.processes.launches.empty());
-    EXPECT_TRUE(Saw("\tmodRegistry\\fDeleteValue:  TopKeys supported: HKLM, HKCU, HKU, HKCR"));
+    EXPECT_TRUE(
+        m.debugOut.Saw("\tmodRegistry\\fDeleteValue:  TopKeys supported: HKLM, HKCU, HKU, HKCR"));
 }
 
 TEST_F(RegistryDeletion, AnIniEntryIsEmptiedAndAFailedWriteSaysSo) {
