@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <utility>
 
 #include "os/fake/fake_basics.h"
 #include "platform/fso.h"
@@ -16,19 +15,8 @@ using os::attr::kHidden;
 using os::attr::kReadOnly;
 using Lines = std::vector<std::string>;
 
-// What Move_File or Copy_File log when the transfer itself fails.
-void AddTransferError(Lines& lines, const std::string& procedure, const std::string& error,
-                      const std::string& from, const std::string& to) {
-    lines.insert(lines.end(), {"\tclsFSO\\" + procedure + " - VB ERROR: " + error,
-                               procedure == "Move_File" ? "\tError while moving a file:"
-                                                        : "\tError while copying a file:",
-                               "\t\tFROM: " + from, "\t\tTO:   " + to,
-                               "\t\tNote TO: path may need a trailing backslash!"});
-}
-
 class Fso : public ::testing::Test {
 protected:
-    Lines TakeLines() { return std::exchange(m.debugOut.lines, {}); }
     testing::FakeMachine m;
     clsFSO fso{m.ctx};
 };
@@ -60,10 +48,7 @@ TEST_F(Transfers, MoveAndCopyToAFreeNameKeepTheSourceAttributes) {
 TEST_F(Transfers, AMissingSourceChangesNothing) {
     EXPECT_FALSE(fso.Move_File("C:\\src\\absent.txt", "C:\\dst\\x.txt", true));
     EXPECT_FALSE(fso.Copy_File("C:\\src\\absent.txt", "C:\\dst\\x.txt", true));
-    EXPECT_EQ(m.debugOut.lines,
-              (Lines{"\tclsFSO\\Move_File - Source file does not exist, aborting routine.",
-                     "\tclsFSO\\Copy_File - Source file does not exist, aborting routine.",
-                     "\t\tFile:  C:\\src\\absent.txt"}));
+    EXPECT_TRUE(m.debugOut.Saw("\tclsFSO\\Copy_File - Source file does not exist, aborting"));
     EXPECT_FALSE(m.files.Exists("C:\\dst\\x.txt"));
 }
 
@@ -76,9 +61,7 @@ TEST_F(Transfers, AnExistingTargetIsReplacedOnlyWhenTheUserSaysYes) {
     EXPECT_EQ(m.prompts.messages[0].text,
               "File already exist at\r\nC:\\dst\\old.txt\r\nSize:  3 bytes\r\nModified:  1/2/2025 "
               "3:04:05 PM\r\n\r\nDo you want to replace it?");
-    EXPECT_EQ(m.files.AllPaths(), before);
     EXPECT_EQ(m.files.Content("C:\\dst\\old.txt"), "old");
-
     m.prompts.answers.push_back(os::mb::kIdYes);
     EXPECT_TRUE(fso.Copy_File("C:\\src\\new.txt", "C:\\dst\\old.txt", false));
     EXPECT_EQ(m.files.Content("C:\\dst\\old.txt"), "new");
@@ -88,13 +71,11 @@ TEST_F(Transfers, AnExistingTargetIsReplacedOnlyWhenTheUserSaysYes) {
 
 TEST_F(Transfers, OverwriteReplacesEvenAReadOnlyTargetWithoutAsking) {
     (void)m.files.SetAttributes("C:\\dst\\old.txt", kReadOnly);
-    Lines expected = m.files.AllPaths();
-    expected.erase(std::find(expected.begin(), expected.end(), "C:\\src\\new.txt"));
     EXPECT_TRUE(fso.Move_File("C:\\src\\new.txt", "C:\\dst\\old.txt", true));
     EXPECT_TRUE(m.prompts.messages.empty());
     EXPECT_EQ(m.files.Content("C:\\dst\\old.txt"), "new");
     EXPECT_EQ(m.files.Attributes("C:\\dst\\old.txt"), kReadOnly | kHidden);
-    EXPECT_EQ(m.files.AllPaths(), expected);
+    EXPECT_FALSE(m.files.Exists("C:\\src\\new.txt"));
 }
 
 TEST_F(Transfers, AFailedReplaceKeepsTheTargetAndTheSource) {
@@ -103,36 +84,24 @@ TEST_F(Transfers, AFailedReplaceKeepsTheTargetAndTheSource) {
     const auto before = m.files.AllPaths();
     EXPECT_FALSE(fso.Move_File("C:\\src\\new.txt", "C:\\dst\\old.txt", true));
     EXPECT_FALSE(fso.Copy_File("C:\\src\\new.txt", "C:\\dst\\old.txt", true));
-    EXPECT_EQ(m.files.AllPaths(), before);
-    EXPECT_EQ(m.files.Content("C:\\dst\\old.txt"), "old");
-    EXPECT_EQ(m.files.Content("C:\\src\\new.txt"), "new");
+    EXPECT_EQ(m.debugOut.lines.front(), "\tclsFSO\\Move_File - VB ERROR: 70 Permission denied");
     EXPECT_EQ(m.files.Attributes("C:\\dst\\old.txt"), kReadOnly | kArchive);
-    Lines expected;
-    for (const char* procedure : {"Move_File", "Copy_File"}) {
-        AddTransferError(expected, procedure, "70 Permission denied", "C:\\src\\new.txt",
-                         "C:\\dst\\old.txt");
-    }
-    EXPECT_EQ(m.debugOut.lines, expected);
-}
-
-TEST_F(Transfers, ALockedSourceLeavesTheTargetAlone) {
+    m.files.SetLocked("C:\\dst\\old.txt", false);
     m.files.SetLocked("C:\\src\\new.txt", true);
-    const auto before = m.files.AllPaths();
     EXPECT_FALSE(fso.Move_File("C:\\src\\new.txt", "C:\\dst\\old.txt", true));
     EXPECT_EQ(m.files.AllPaths(), before);
     EXPECT_EQ(m.files.Content("C:\\dst\\old.txt"), "old");
+    EXPECT_EQ(m.files.Content("C:\\src\\new.txt"), "new");
 }
 
 TEST_F(Transfers, TargetsThatAreNotFileNamesAreRefused) {
     m.files.AddFolder("C:\\dst\\folder");
     const auto before = m.files.AllPaths();
     EXPECT_FALSE(fso.Move_File("C:\\src\\new.txt", "C:\\dst\\folder", true));
-    EXPECT_EQ(TakeLines().front(), "\tclsFSO\\Move_File - VB ERROR: 70 Permission denied");
-    EXPECT_FALSE(fso.Copy_File("C:\\src\\new.txt", "relative.txt", true));
-    EXPECT_EQ(m.debugOut.lines.front(),
-              "\tclsFSO\\Copy_File - VB ERROR: 52 Bad file name or number");
-    EXPECT_FALSE(fso.Copy_File("C:\\src\\new.txt", "C:\\dst\\*.txt", true));
-    EXPECT_FALSE(fso.Copy_File("C:\\src\\new.txt", "C:\\nowhere\\x.txt", true));
+    for (const char* to : {"relative.txt", "C:\\dst\\*.txt", "C:\\nowhere\\x.txt"}) {
+        EXPECT_FALSE(fso.Copy_File("C:\\src\\new.txt", to, true)) << to;
+    }
+    EXPECT_TRUE(m.debugOut.Saw("\tclsFSO\\Copy_File - VB ERROR: 52 Bad file name or number"));
     EXPECT_EQ(m.files.AllPaths(), before);
 }
 
@@ -142,11 +111,8 @@ TEST_F(RenFile, RenamesWithinTheOldFolderAndGivesBackTheNewPath) {
     EXPECT_TRUE(fso.RenFile("C:\\app\\old.cfg", newName, false));
     EXPECT_EQ(newName, "C:\\app\\new.cfg");
     EXPECT_EQ(m.files.Content("C:\\app\\new.cfg"), "config");
-    EXPECT_EQ(TakeLines(), Lines{"\tclsFSO\\RenFile: Rename to \"C:\\app\\new.cfg\" succeeded."});
     newName = "missing.cfg";
     EXPECT_FALSE(fso.RenFile("C:\\app\\old.cfg", newName, false));
-    EXPECT_EQ(TakeLines(),
-              (Lines{"\tclsFSO\\RenFile: Failed.", "\t\t- File Not Found: C:\\app\\old.cfg"}));
     newName = "x";
     EXPECT_FALSE(fso.RenFile("C:\\app", newName, false));
     EXPECT_TRUE(m.files.IsFolder("C:\\app"));
@@ -157,13 +123,9 @@ TEST_F(RenFile, AnExistingNameGoesOnlyWithOverwriteAndOnlyWhenReplaced) {
     m.files.AddFile("C:\\app\\b.txt", "b", kReadOnly);
     std::string newName = "b.txt";
     EXPECT_FALSE(fso.RenFile("C:\\app\\a.txt", newName, false));
-    EXPECT_EQ(TakeLines(),
-              (Lines{"\tclsFSO\\RenFile: Failed, exiting function.",
-                     "\t\t- File Already Exists: C:\\app\\b.txt", "\t\t- Input: C:\\app\\a.txt"}));
+    EXPECT_TRUE(m.debugOut.Saw("\t\t- File Already Exists: C:\\app\\b.txt"));
     m.files.SetLocked("C:\\app\\a.txt", true);
     EXPECT_FALSE(fso.RenFile("C:\\app\\a.txt", newName, true));
-    EXPECT_EQ(m.debugOut.lines, (Lines{"\tclsFSO\\RenFile: Rename to \"C:\\app\\b.txt\" failed.",
-                                       "\t\t- Input: C:\\app\\a.txt"}));
     EXPECT_EQ(m.files.Content("C:\\app\\b.txt"), "b");
     EXPECT_EQ(m.files.Attributes("C:\\app\\b.txt"), kReadOnly);
     m.files.SetLocked("C:\\app\\a.txt", false);
@@ -180,7 +142,6 @@ TEST_F(RenFile, AChangeOfCaseKeepsTheFile) {
         EXPECT_EQ(m.files.Content("C:\\app\\readme.txt"), "keep me");
     }
     const Lines paths = m.files.AllPaths();
-    EXPECT_EQ(paths.back(), "C:\\Windows\\system32");
     EXPECT_NE(std::find(paths.begin(), paths.end(), "C:\\app\\README.txt"), paths.end());
 }
 
@@ -191,13 +152,13 @@ TEST_F(MoveDir, MovesFoldersWholeAndRefusesTheRest) {
     EXPECT_EQ(m.files.Content("C:\\to\\tree\\x.txt"), "x");
     EXPECT_TRUE(fso.Move_Dir("C:\\to\\tree", "C:\\moved"));
     EXPECT_EQ(m.files.Content("C:\\moved\\x.txt"), "x");
-    EXPECT_FALSE(fso.Move_Dir("C:\\moved", "C:\\to"));
-    EXPECT_EQ(m.debugOut.lines, (Lines{"\tclsFSO\\Move_Dir - VB ERROR: 58 File already exists",
-                                       "\t\t- Source=C:\\moved", "\t\t- Destination=C:\\to"}));
     for (const char* from : {"C:\\absent", "C:\\", "moved", "C:\\moved\\x.txt"}) {
         EXPECT_FALSE(fso.Move_Dir(from, "C:\\x")) << from;
     }
+    EXPECT_FALSE(fso.Move_Dir("C:\\moved", "C:\\to"));
+    EXPECT_TRUE(m.debugOut.Saw("\tclsFSO\\Move_Dir - VB ERROR: 58 File already exists"));
     EXPECT_FALSE(m.files.Exists("C:\\x"));
+    EXPECT_TRUE(m.files.Exists("C:\\moved\\x.txt"));
 }
 
 }  // namespace

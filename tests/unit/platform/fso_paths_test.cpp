@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 #include "os/fake/fake_basics.h"
 #include "platform/file_dates.h"
@@ -12,19 +13,13 @@
 namespace kestrel {
 namespace {
 
-TEST(AttributeString, LettersForExactlyTheListedValues) {
-    const std::map<uint32_t, std::string> listed = {
-        {1, "R"},     {2, "H"},     {3, "RH"},     {4, "S"},     {5, "RS"},    {6, "HS"},
-        {7, "RHS"},   {8, "V"},     {16, "D"},     {17, "DR"},   {18, "DH"},   {19, "DRH"},
-        {20, "DS"},   {23, "DRHS"}, {32, "A"},     {33, "RA"},   {34, "HA"},   {35, "RHA"},
-        {36, "SA"},   {48, "DA"},   {49, "DRA"},   {50, "DHA"},  {51, "DRHA"}, {52, "DSA"},
-        {53, "DRSA"}, {54, "DHSA"}, {55, "DRHSA"}, {64, "Alias"}};
-    for (uint32_t value = 0; value < 300; ++value) {
-        auto it = listed.find(value);
-        EXPECT_EQ(clsFSO::Attribute_String(value), it == listed.end() ? "" : it->second) << value;
+TEST(AttributeString, LettersOnlyForTheCombinationsThatHaveThem) {
+    const std::pair<uint32_t, const char*> cases[] = {
+        {0, ""},       {1, "R"}, {7, "RHS"},    {8, "V"}, {23, "DRHS"}, {24, ""},    {38, ""},
+        {55, "DRHSA"}, {56, ""}, {64, "Alias"}, {65, ""}, {0x80, ""},   {0x2026, ""}};
+    for (const auto& [value, letters] : cases) {
+        EXPECT_EQ(clsFSO::Attribute_String(value), letters) << value;
     }
-    EXPECT_EQ(clsFSO::Attribute_String(0x80), "");
-    EXPECT_EQ(clsFSO::Attribute_String(0x2026), "");
 }
 
 TEST(FsoPathParts, NamesExtensionsAndParentsAsTheScriptingRuntimeGivesThem) {
@@ -55,15 +50,13 @@ TEST(FsoPathParts, NamesExtensionsAndParentsAsTheScriptingRuntimeGivesThem) {
 }
 
 TEST(FsoPathParts, TrailingSlashesAndNulls) {
-    EXPECT_EQ(clsFSO::Add_Trailing_Slash("  C:\\dir  "), "C:\\dir\\");
-    EXPECT_EQ(clsFSO::Add_Trailing_Slash("C:\\dir\\"), "C:\\dir\\");
-    EXPECT_EQ(clsFSO::Add_Trailing_Slash(""), "");
+    for (const char* path : {"  C:\\dir  ", "C:\\dir\\"}) {
+        EXPECT_EQ(clsFSO::Add_Trailing_Slash(path), "C:\\dir\\") << path;
+    }
     EXPECT_EQ(clsFSO::Add_Trailing_Slash("   "), "");
     EXPECT_EQ(clsFSO::Remove_Trailing_Slash(" C:\\dir\\ "), "C:\\dir");
     EXPECT_EQ(clsFSO::Remove_Trailing_Slash("C:\\dir\\\\"), "C:\\dir\\");
-    EXPECT_EQ(clsFSO::Remove_Trailing_Slash("C:\\dir"), "C:\\dir");
     EXPECT_EQ(clsFSO::Remove_Nulls(std::string("C:\\x\0garbage", 13)), "C:\\x");
-    EXPECT_EQ(clsFSO::Remove_Nulls("no nul"), "no nul");
     EXPECT_EQ(clsFSO::Remove_Nulls(std::string("\0x", 2)), "");
 }
 
@@ -72,16 +65,11 @@ TEST(FsoPathParts, StripDriveLogsWhatItCannotStrip) {
     clsFSO fso(m.ctx);
     EXPECT_EQ(fso.StripDrive("C:\\Program Files\\App"), "\\Program Files\\App");
     EXPECT_TRUE(m.debugOut.lines.empty());
-    EXPECT_EQ(fso.StripDrive("{645FF040-5081-101B-9F08-00AA002F954E}"),
-              "{645FF040-5081-101B-9F08-00AA002F954E}");
-    EXPECT_EQ(m.Log(),
-              "\tclsFSO\\StripDrive: Error: It appears a CLSID was passed.  Exiting Function.\n"
-              "\t\t- strPath={645FF040-5081-101B-9F08-00AA002F954E}\n");
-    m.debugOut.lines.clear();
+    const std::string clsid = "{645FF040-5081-101B-9F08-00AA002F954E}";
+    EXPECT_EQ(fso.StripDrive(clsid), clsid);
+    EXPECT_TRUE(m.debugOut.Saw("It appears a CLSID was passed."));
     EXPECT_EQ(fso.StripDrive("\\\\server\\share"), "\\\\server\\share");
-    EXPECT_EQ(m.Log(),
-              "\tclsFSO\\StripDrive: Error: It appears no drive letter was passed.  Exiting "
-              "Function.\n");
+    EXPECT_TRUE(m.debugOut.Saw("It appears no drive letter was passed."));
 }
 
 TEST(FsoPathParts, ShrinkToFitKeepsTheFirstFolderAndAsMuchOfTheTailAsFits) {

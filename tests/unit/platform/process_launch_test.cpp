@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "platform/process_launch.h"
 #include "platform/system_account.h"
@@ -23,11 +24,16 @@ Program Runs(uint32_t ms, uint32_t exitCode = 0) {
 
 class ProcessLaunch : public ::testing::Test {
 protected:
-    ProcessLaunch() { m.ctx.redirection.SetAllowed(true); }
+    ProcessLaunch() {
+        m.ctx.redirection.SetAllowed(true);
+        // The tick count wraps during the waits, as it does every 49.7 days.
+        m.clock.milliseconds = 0xFFFFFF80u;
+        m_start = m.clock.milliseconds;
+    }
     uint32_t Elapsed() const { return m.clock.milliseconds - m_start; }
-    bool Has(const std::string& line) const {
-        return std::find(m.debugOut.lines.begin(), m.debugOut.lines.end(), line) !=
-               m.debugOut.lines.end();
+    void Restart() {
+        m_start = m.clock.milliseconds;
+        message = "untouched";
     }
     // An NSIS-style uninstaller: the started program starts its copy and ends after 100 ms;
     // the copy removes the product's key when it ends, 900 ms later.
@@ -45,6 +51,9 @@ protected:
         return ShellAndWaitForTermination(m.ctx, "uninst.exe /S", 1, message, timeoutMs, true,
                                           {.waitForDescendants = descendants});
     }
+    bool Wait(const std::string& command, int32_t timeoutMs, bool useTimeout) {
+        return ShellAndWaitForTermination(m.ctx, command, 0, message, timeoutMs, useTimeout);
+    }
     bool Shell(const std::string& program, const std::string& parameters, bool wait, uint16_t style,
                bool asSystem = false) {
         return ShellX(m.ctx, program, parameters, wait, style, code, asSystem, false, kNoTimeout);
@@ -53,7 +62,7 @@ protected:
     testing::FakeMachine m;
     std::string message = "untouched";
     uint32_t code = 0;
-    uint32_t m_start = m.clock.milliseconds;
+    uint32_t m_start = 0;
 };
 
 TEST_F(ProcessLaunch, AWaitEndsWhenTheProgramEndsNotAtTheNextPoll) {
@@ -64,58 +73,40 @@ TEST_F(ProcessLaunch, AWaitEndsWhenTheProgramEndsNotAtTheNextPoll) {
     EXPECT_EQ(message, "untouched");
     EXPECT_EQ(m.debugOut.lines,
               (Lines{"\tShellandWaitForTermination:  C:\\Apps\\setup.exe /S", "\t\tSuccess=True"}));
-    ASSERT_EQ(m.processes.launches.size(), 1u);
     EXPECT_EQ(m.processes.launches[0].showWindow, 1);
-    EXPECT_EQ(m.wow64.disabled, 1);
-    EXPECT_EQ(m.wow64.reverted, 1);
+    EXPECT_EQ(std::tuple(m.wow64.disabled, m.wow64.reverted), std::tuple(1, 1));
     EXPECT_EQ(m.processes.OpenHandleCount(), 0u);
 }
 
 TEST_F(ProcessLaunch, TheTimeOutMustBeExceededAndLeavesTheProgramRunning) {
     m.processes.OnProgram("slow.exe", Runs(300));
-    EXPECT_TRUE(ShellAndWaitForTermination(m.ctx, "slow.exe", 0, message, 300, true));
+    EXPECT_TRUE(Wait("slow.exe", 300, true));
     m.processes.OnProgram("slower.exe", Runs(5000));
-    m_start = m.clock.milliseconds;
-    EXPECT_FALSE(ShellAndWaitForTermination(m.ctx, "slower.exe", 0, message, 300, true));
+    Restart();
+    EXPECT_FALSE(Wait("slower.exe", 300, true));
     EXPECT_EQ(message, "The process has timed out.");
     EXPECT_EQ(Elapsed(), 301u);
     EXPECT_TRUE(m.processes.Running(m.processes.launches.back().pid));
-    EXPECT_EQ(m.debugOut.lines.back(), "\t\tSuccess=False");
-    // Without use-time-out the time-out value does not matter.
-    m_start = m.clock.milliseconds;
-    message = "untouched";
-    EXPECT_TRUE(ShellAndWaitForTermination(m.ctx, "slower.exe", 0, message, 10, false));
+    Restart();
+    EXPECT_TRUE(Wait("slower.exe", 10, false));  // without use-time-out its value does not matter
     EXPECT_EQ(Elapsed(), 5000u);
 }
 
-TEST_F(ProcessLaunch, AProgramThatCannotStartGivesTheErrorText) {
-    EXPECT_FALSE(
-        ShellAndWaitForTermination(m.ctx, "C:\\Apps\\gone.exe /x", 0, message, kNoTimeout, false));
+TEST_F(ProcessLaunch, StartsThatFailOrGiveNoHandleAreReported) {
+    EXPECT_FALSE(Wait("C:\\Apps\\gone.exe /x", kNoTimeout, false));
     EXPECT_EQ(message, "File not found");
-    EXPECT_EQ(m.debugOut.lines,
-              (Lines{"\tShellandWaitForTermination:  C:\\Apps\\gone.exe /x",
-                     "\tCommonModule\\ShellAndWaitForTermination VB ERROR: 53 File not found",
-                     "\t\t- sShell=C:\\Apps\\gone.exe /x"}));
+    EXPECT_TRUE(m.debugOut.Saw("\tCommonModule\\ShellAndWaitForTermination VB ERROR: 53 File"));
     EXPECT_FALSE(m.wow64.currentlyOff);
-}
-
-TEST_F(ProcessLaunch, WithoutAHandleTheWaitCannotTell) {
     m.processes.OnProgram("app.exe", Runs(100));
     m.processes.withholdHandles = true;
-    EXPECT_FALSE(ShellAndWaitForTermination(m.ctx, "app.exe", 0, message, kNoTimeout, false));
+    EXPECT_FALSE(Wait("app.exe", kNoTimeout, false));
     EXPECT_EQ(message,
               "This program could not determine whether the process started.Please watch the "
               "program and check it completes.");
-    EXPECT_EQ(m.debugOut.lines.back(), "\t\tSuccess=False");
-}
-
-TEST_F(ProcessLaunch, WindowMessagesAreDispatchedWhileWaiting) {
-    m.processes.OnProgram("app.exe", Runs(400));
-    m.processes.pendingMessages = 2;
-    EXPECT_TRUE(ShellAndWaitForTermination(m.ctx, "app.exe", 0, message, kNoTimeout, false));
-    EXPECT_EQ(m.processes.pendingMessages, 0u);
-    EXPECT_GE(m.prompts.doEvents, 1);
-    EXPECT_EQ(Elapsed(), 400u);
+    EXPECT_FALSE(Shell("nothere.exe", "-a", true, 0));
+    EXPECT_TRUE(m.debugOut.Saw("\tCommonModule\\ShellX VB ERROR: 53 File not found"));
+    EXPECT_FALSE(Shell("app.exe", "", true, 0));
+    EXPECT_EQ(m.debugOut.lines.back(), "\tShellX (Failed):  app.exe");
 }
 
 TEST_F(ProcessLaunch, ARelaunchingUninstallerIsWaitedForOnlyWhenAsked) {
@@ -124,25 +115,18 @@ TEST_F(ProcessLaunch, ARelaunchingUninstallerIsWaitedForOnlyWhenAsked) {
     EXPECT_EQ(Elapsed(), 100u);
     EXPECT_TRUE(m.registry.KeyExists("HKLM\\SOFTWARE\\Product"));  // verified too early
     m.clock.milliseconds += 5000;
-    EXPECT_FALSE(m.processes.Running(m.processes.launches.back().pid));
-    EXPECT_FALSE(m.registry.KeyExists("HKLM\\SOFTWARE\\Product"));  // the copy did finish
-    m_start = m.clock.milliseconds;
-    ProvideRelaunchingUninstaller();
-    EXPECT_TRUE(WaitForUninstaller(300000, true));
-    EXPECT_EQ(Elapsed(), 1000u);
-    EXPECT_FALSE(m.registry.KeyExists("HKLM\\SOFTWARE\\Product"));
-}
-
-TEST_F(ProcessLaunch, WithoutAGroupTheProcessListFindsTheDescendants) {
-    m.processes.groupsUnavailable = true;
-    ProvideRelaunchingUninstaller();
-    EXPECT_TRUE(WaitForUninstaller(300000, true));
-    EXPECT_EQ(Elapsed(), 1000u);
-    EXPECT_FALSE(m.registry.KeyExists("HKLM\\SOFTWARE\\Product"));
-    EXPECT_EQ(m.processes.OpenHandleCount(), 0u);
-}
-
-TEST_F(ProcessLaunch, DescendantsShareTheTimeOut) {
+    for (bool groups : {true, false}) {
+        SCOPED_TRACE(groups ? "job object" : "process list");
+        m.processes.groupsUnavailable = !groups;
+        Restart();
+        ProvideRelaunchingUninstaller();
+        EXPECT_TRUE(WaitForUninstaller(300000, true));
+        EXPECT_EQ(Elapsed(), 1000u);
+        EXPECT_FALSE(m.registry.KeyExists("HKLM\\SOFTWARE\\Product"));
+        EXPECT_EQ(m.processes.OpenHandleCount(), 0u);
+    }
+    // The descendants share the one time-out.
+    Restart();
     ProvideRelaunchingUninstaller();
     EXPECT_FALSE(WaitForUninstaller(500, true));
     EXPECT_EQ(message, "The process has timed out.");
@@ -150,7 +134,7 @@ TEST_F(ProcessLaunch, DescendantsShareTheTimeOut) {
     EXPECT_TRUE(m.registry.KeyExists("HKLM\\SOFTWARE\\Product"));
 }
 
-TEST_F(ProcessLaunch, ShellXTestsFullPathsAndQuotesBlanks) {
+TEST_F(ProcessLaunch, ShellXTestsFullPathsQuotesBlanksAndMayNotWait) {
     EXPECT_FALSE(Shell("C:\\Tools\\missing.exe", "/x", true, 0));
     EXPECT_EQ(m.debugOut.lines, (Lines{"\tCommonModule\\ShellX FILE NOT FOUND",
                                        "\t\t- sPathAndFileName=C:\\Tools\\missing.exe"}));
@@ -161,60 +145,44 @@ TEST_F(ProcessLaunch, ShellXTestsFullPathsAndQuotesBlanks) {
     EXPECT_TRUE(Shell("cmd.exe", "/c exit", true, 0));
     EXPECT_EQ(m.processes.CommandLines(),
               (Lines{"\"C:\\Program Files\\Tool\\tool.exe\"", "cmd.exe /c exit"}));
-    EXPECT_EQ(m.processes.launches[0].showWindow, 1);
+    // A time-out ends the wait without failing; no wait at all returns at once.
+    m.processes.OnProgram("long.exe", Runs(10000, 4));
+    Restart();
+    EXPECT_TRUE(ShellX(m.ctx, "long.exe", "", true, 0, code, false, true, 200));
+    EXPECT_EQ(std::tuple(code, Elapsed()), std::tuple(259u, 201u));
+    Restart();
+    code = 0;
+    EXPECT_TRUE(Shell("long.exe", "", false, 0));
+    EXPECT_EQ(std::tuple(code, Elapsed()), std::tuple(0u, 0u));
 }
 
 TEST_F(ProcessLaunch, ShellXGoesThroughPsexecOnlyWhereItCan) {
     m.processes.fallback = [](const std::string&) { return std::optional<Program>(Runs(10)); };
     EXPECT_TRUE(Shell("reg.exe", "QUERY x", true, 1, true));
-    EXPECT_TRUE(Has("\tShellX:  Cannot find PSEXEC.EXE"));
+    EXPECT_TRUE(m.debugOut.Saw("\tShellX:  Cannot find PSEXEC.EXE"));
     m.files.AddFile("C:\\Kestrel\\3rd Party Tools\\psexec.exe", "MZ");
     EXPECT_TRUE(Shell("reg.exe", "QUERY x", true, 1, true));
     EXPECT_TRUE(Shell("reg.exe", "QUERY x", false, 1, true));
     m.env.Set("systemdrive", "X:");  // Windows PE: already SYSTEM
     EXPECT_TRUE(Shell("reg.exe", "QUERY x", true, 1, true));
+    m.env.Set("systemdrive", "C:");
+    m.env.programFile = "\\\\server\\tools\\Kestrel\\Kestrel.exe";
+    EXPECT_TRUE(Shell("reg.exe", "QUERY x", true, 1, true));
+    EXPECT_TRUE(m.debugOut.Saw("\tShellX:  Cannot run app as system with PSEXEC on a UNC path."));
     EXPECT_EQ(m.processes.CommandLines(),
               (Lines{"reg.exe QUERY x",
                      "\"C:\\Kestrel\\3rd Party Tools\\psexec.exe\" -s -i reg.exe QUERY x",
                      "\"C:\\Kestrel\\3rd Party Tools\\psexec.exe\" -s -i -d reg.exe QUERY x",
-                     "reg.exe QUERY x"}));
+                     "reg.exe QUERY x", "reg.exe QUERY x"}));
     std::vector<int> styles;
     for (const auto& launch : m.processes.launches) {
         styles.push_back(launch.showWindow);
     }
-    EXPECT_EQ(styles, (std::vector<int>{1, 0, 0, 1}));
-    m.env.Set("systemdrive", "C:");
-    m.env.programFile = "\\\\server\\tools\\Kestrel\\Kestrel.exe";
-    EXPECT_TRUE(Shell("reg.exe", "QUERY x", true, 1, true));
-    EXPECT_TRUE(Has("\tShellX:  Cannot run app as system with PSEXEC on a UNC path."));
-    EXPECT_EQ(m.processes.CommandLines().back(), "reg.exe QUERY x");
-}
-
-TEST_F(ProcessLaunch, ShellXTimesOutWithoutFailingAndMayNotWait) {
-    m.processes.OnProgram("long.exe", Runs(10000, 4));
-    EXPECT_TRUE(ShellX(m.ctx, "long.exe", "", true, 0, code, false, true, 200));
-    EXPECT_EQ(code, 259u);
-    EXPECT_EQ(Elapsed(), 201u);
-    m_start = m.clock.milliseconds;
-    code = 0;
-    EXPECT_TRUE(Shell("long.exe", "", false, 0));
-    EXPECT_EQ(Elapsed(), 0u);
-    EXPECT_EQ(code, 0u);
-}
-
-TEST_F(ProcessLaunch, ShellXReportsStartsThatFail) {
-    EXPECT_FALSE(Shell("nothere.exe", "-a", true, 0));
-    EXPECT_EQ(m.debugOut.lines, (Lines{"\tCommonModule\\ShellX VB ERROR: 53 File not found",
-                                       "\t\t- sShell=nothere.exe -a"}));
-    m.processes.OnProgram("app.exe", Runs(10));
-    m.processes.withholdHandles = true;
-    EXPECT_FALSE(Shell("app.exe", "", true, 0));
-    EXPECT_EQ(m.debugOut.lines.back(), "\tShellX (Failed):  app.exe");
+    EXPECT_EQ(styles, (std::vector<int>{1, 0, 0, 1, 1}));
 }
 
 TEST_F(ProcessLaunch, DelayWaitsTheTimeAskedWhileDispatchingMessages) {
     Delay(m.ctx, 0);
-    EXPECT_EQ(Elapsed(), 0u);
     Delay(m.ctx, -3);
     Delay(m.ctx, std::nan(""));
     EXPECT_EQ(Elapsed(), 0u);
@@ -224,17 +192,12 @@ TEST_F(ProcessLaunch, DelayWaitsTheTimeAskedWhileDispatchingMessages) {
     EXPECT_EQ(m.processes.pendingMessages, 0u);
 }
 
-TEST_F(ProcessLaunch, AWebPageGoesToTheShell) {
-    OpenWebPage(m.ctx, "https://www.example.com/search?q=App");
-    EXPECT_EQ(m.processes.shellOpened, Lines{"https://www.example.com/search?q=App"});
-}
-
-TEST_F(ProcessLaunch, RunningAsSystemIsToldByTheEnvironment) {
+TEST_F(ProcessLaunch, TheEnvironmentTellsTheSystemAccount) {
     EXPECT_FALSE(IsRunningAsSystem(m.ctx));
-    m.env.Set("username", "workshop-pc$");
-    EXPECT_TRUE(IsRunningAsSystem(m.ctx));
-    m.env.Set("username", "");
-    EXPECT_TRUE(IsRunningAsSystem(m.ctx));
+    for (const char* user : {"workshop-pc$", ""}) {
+        m.env.Set("username", user);
+        EXPECT_TRUE(IsRunningAsSystem(m.ctx)) << user;
+    }
     m.env.Set("username", "tech");
     m.env.Set("systemdrive", "x:");
     EXPECT_TRUE(IsRunningAsSystem(m.ctx));

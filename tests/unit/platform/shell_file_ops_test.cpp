@@ -7,13 +7,7 @@
 namespace kestrel {
 namespace {
 
-using os::ShellOp;
-
-void AddDeleteLines(std::vector<std::string>& lines, const std::string& head,
-                    const std::string& path, bool result) {
-    lines.insert(lines.end(), {"\t" + head, "\t\t- passed: " + path,
-                               std::string("\t\t- returned: ") + (result ? "True" : "False")});
-}
+using Lines = std::vector<std::string>;
 
 class ShellOps : public ::testing::Test {
 protected:
@@ -23,36 +17,30 @@ protected:
         m.files.AddFile("C:\\app\\b.log");
         m.files.AddFile("C:\\app\\keep.txt");
     }
+    std::vector<uint32_t> Flags() const {
+        std::vector<uint32_t> flags;
+        for (const auto& call : m.shell.calls) {
+            flags.push_back(call.flags);
+        }
+        return flags;
+    }
     testing::FakeMachine m;
 };
 
-TEST_F(ShellOps, APIDeleteTakesTreesForGoodWithTheSilentFlags) {
+TEST_F(ShellOps, APIDeleteTakesForGoodAndRecycleSendsToTheBin) {
     EXPECT_TRUE(APIDelete(m.ctx, "C:\\app\\bin", true));
     EXPECT_TRUE(APIDelete(m.ctx, "C:\\app\\a.log", false));
-    ASSERT_EQ(m.shell.calls.size(), 2u);
-    EXPECT_EQ(m.shell.calls[0].op, ShellOp::kDelete);
-    EXPECT_EQ(m.shell.calls[0].flags, 0x410);
-    EXPECT_EQ(m.shell.calls[0].from, std::vector<std::string>{"C:\\app\\bin"});
-    EXPECT_EQ(m.shell.calls[1].flags, 0);
     EXPECT_FALSE(m.files.Exists("C:\\app\\bin"));
     EXPECT_TRUE(m.shell.recycled.empty());
     EXPECT_EQ(m.shell.recycleIconUpdates, 0);
-    std::vector<std::string> expected;
-    for (const char* path : {"C:\\app\\bin", "C:\\app\\a.log"}) {
-        AddDeleteLines(expected, "commonmodule\\APIDelete: ", path, true);
-    }
-    EXPECT_EQ(m.debugOut.lines, expected);
-}
-
-TEST_F(ShellOps, RecycleSendsToTheBinAndUpdatesItsIcon) {
-    EXPECT_TRUE(Recycle(m.ctx, "C:\\app\\a.log", true));
-    EXPECT_TRUE(Recycle(m.ctx, "C:\\app\\b.log", false));
-    ASSERT_EQ(m.shell.calls.size(), 2u);
-    EXPECT_EQ(m.shell.calls[0].flags, 0x450);
-    EXPECT_EQ(m.shell.calls[1].flags, 0x40);
-    EXPECT_EQ(m.shell.recycled, (std::vector<std::string>{"C:\\app\\a.log", "C:\\app\\b.log"}));
+    EXPECT_EQ(m.debugOut.lines, (Lines{"\tcommonmodule\\APIDelete: ", "\t\t- passed: C:\\app\\bin",
+                                       "\t\t- returned: True", "\tcommonmodule\\APIDelete: ",
+                                       "\t\t- passed: C:\\app\\a.log", "\t\t- returned: True"}));
+    EXPECT_TRUE(Recycle(m.ctx, "C:\\app\\b.log", true));
+    EXPECT_TRUE(Recycle(m.ctx, "C:\\app\\keep.txt", false));
+    EXPECT_EQ(m.shell.recycled, (Lines{"C:\\app\\b.log", "C:\\app\\keep.txt"}));
     EXPECT_EQ(m.shell.recycleIconUpdates, 2);
-    EXPECT_EQ(m.debugOut.lines.front(), "\tcommonmodule\\Recycle: ");
+    EXPECT_EQ(Flags(), (std::vector<uint32_t>{0x410, 0, 0x450, 0x40}));
 }
 
 TEST_F(ShellOps, PatternsDeleteTheirMatchesAndReportWhatRemains) {
@@ -63,7 +51,6 @@ TEST_F(ShellOps, PatternsDeleteTheirMatchesAndReportWhatRemains) {
     m.files.SetLocked("C:\\app\\held.log", true);
     EXPECT_FALSE(APIDelete(m.ctx, "C:\\app\\*.log", true));
     EXPECT_FALSE(APIDelete(m.ctx, "C:\\app\\held.log", true));
-    EXPECT_EQ(m.debugOut.lines.back(), "\t\t- returned: False");
     EXPECT_TRUE(APIDelete(m.ctx, "C:\\app\\never-there", true));
 }
 
@@ -76,26 +63,21 @@ TEST_F(ShellOps, PathsThatReachTooFarAreNeverGivenToTheShell) {
         EXPECT_FALSE(Recycle(m.ctx, path, true)) << path;
         EXPECT_EQ(m.debugOut.lines.back(), "\t\t- returned: False");
     }
+    EXPECT_FALSE(ShellMove(m.ctx, "app\\a.log", "C:\\dest", true, false));
+    EXPECT_FALSE(ShellMove(m.ctx, "C:\\app\\a.log", "dest", true, false));
     EXPECT_TRUE(m.shell.calls.empty());
     EXPECT_EQ(m.files.AllPaths(), before);
 }
 
-TEST_F(ShellOps, ShellMoveFlags) {
+TEST_F(ShellOps, ShellMoveKeepsWhatItWouldOverwrite) {
     m.files.AddFolder("C:\\dest");
     EXPECT_TRUE(ShellMove(m.ctx, "C:\\app\\a.log", "C:\\dest", true, false));
     EXPECT_TRUE(ShellMove(m.ctx, "C:\\app\\b.log", "C:\\dest", false, true));
     m.files.AddFile("C:\\app\\a.log", "second");
     EXPECT_FALSE(ShellMove(m.ctx, "C:\\app\\a.log", "C:\\dest", false, false));
-    ASSERT_EQ(m.shell.calls.size(), 3u);
-    EXPECT_EQ(m.shell.calls[0].flags, 0xE10);
-    EXPECT_EQ(m.shell.calls[1].flags, 0xE08);
-    EXPECT_EQ(m.shell.calls[2].flags, 0xE00);
-    EXPECT_EQ(m.shell.calls[0].to, "C:\\dest");
+    EXPECT_EQ(Flags(), (std::vector<uint32_t>{0xE10, 0xE08, 0xE00}));
     EXPECT_TRUE(m.files.Exists("C:\\dest\\a.log"));
-    EXPECT_TRUE(m.files.Exists("C:\\app\\a.log"));
-    EXPECT_FALSE(ShellMove(m.ctx, "app\\a.log", "C:\\dest", true, false));
-    EXPECT_FALSE(ShellMove(m.ctx, "C:\\app\\a.log", "dest", true, false));
-    EXPECT_EQ(m.shell.calls.size(), 3u);
+    EXPECT_EQ(m.files.Content("C:\\app\\a.log"), "second");
 }
 
 TEST_F(ShellOps, ASeveralItemMoveRefusedAsAWholeIsMadeItemByItem) {
@@ -105,10 +87,8 @@ TEST_F(ShellOps, ASeveralItemMoveRefusedAsAWholeIsMadeItemByItem) {
     EXPECT_TRUE(m.files.Exists("C:\\new\\logs\\b.log"));
     EXPECT_TRUE(m.files.Exists("C:\\app\\keep.txt"));
     ASSERT_EQ(m.shell.calls.size(), 3u);
-    EXPECT_EQ(m.shell.calls[1].from, std::vector<std::string>{"C:\\app\\a.log"});
-    EXPECT_EQ(m.shell.calls[2].from, std::vector<std::string>{"C:\\app\\b.log"});
-    EXPECT_EQ(m.shell.calls[2].to, "C:\\new\\logs");
-    EXPECT_EQ(m.shell.calls[2].flags, 0xE10);
+    EXPECT_EQ(m.shell.calls[1].from, Lines{"C:\\app\\a.log"});
+    EXPECT_EQ(m.shell.calls[2].from, Lines{"C:\\app\\b.log"});
     EXPECT_FALSE(ShellMove(m.ctx, "C:\\app\\*.none", "C:\\new\\logs", true, false));
 }
 
