@@ -27,12 +27,12 @@ public:
     // GetVersionExA with the extended record (156 bytes) or, when extended is false, with the
     // short one (148 bytes), which leaves the service-pack numbers, suite mask and product
     // type at 0. False when the call fails.
-    virtual bool Version(bool extended, OsVersionRecord& record) = 0;
+    [[nodiscard]] virtual bool Version(bool extended, OsVersionRecord& record) = 0;
     // GetSystemMetrics(SM_CLEANBOOT): 0 normal start, 1 safe mode, 2 safe mode with network.
     virtual int CleanBoot() = 0;
     // OperatingSystemSKU of the last Win32_OperatingSystem instance (WMI, root\cimv2). False
     // when the query fails.
-    virtual bool OperatingSystemSku(uint32_t& sku) = 0;
+    [[nodiscard]] virtual bool OperatingSystemSku(uint32_t& sku) = 0;
     // GetProfilesDirectoryA with a buffer of 255 characters; "" when it fails.
     virtual std::string ProfilesDirectory() = 0;
 };
