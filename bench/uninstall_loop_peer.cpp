@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "os/owned.h"
 #include "os/processes.h"
 #include "os/win32/win32_ports.h"
 
@@ -32,14 +33,11 @@ int main(int argc, char** argv) {
             ++failures;
             continue;
         }
-        const kestrel::os::ProcessHandle waited =
-            started.group != 0 ? started.group : started.process;
+        const kestrel::os::OwnedProcess process(*processes, started.process);
+        const kestrel::os::OwnedProcess group(*processes, started.group);
+        const kestrel::os::ProcessHandle waited = group.Valid() ? group.Get() : process.Get();
         while (processes->Wait({waited}, 60000) == kestrel::os::WaitOutcome::kMessage) {
             prompts->DoEvents();
-        }
-        processes->Close(started.process);
-        if (started.group != 0) {
-            processes->Close(started.group);
         }
     }
     return failures;

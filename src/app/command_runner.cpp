@@ -1,5 +1,6 @@
 #include "app/command_runner.h"
 
+#include "app/not_available.h"
 #include "base/strings.h"
 #include "base/strip.h"
 #include "core/context.h"
@@ -21,26 +22,24 @@ bool AppendRunLogToFile(Context& ctx) {
 
 }  // namespace
 
-// Work that this version of the program does not do yet is named in the debug log and changes
-// nothing.
-void CommandRunner::NotAvailable(const std::string& what) {
-    m_ctx.debug.Print("Main: " + what + " is not available in this version.");
-}
-
 void CommandRunner::Update() {
-    NotAvailable("/update");
+    LogNotAvailable(m_ctx.debug, "/update");
 }
 
 void CommandRunner::GetConfig(const std::string& packageName) {
-    NotAvailable("/getconfig= (" + packageName + ")");
+    LogNotAvailable(m_ctx.debug, "/getconfig= (" + packageName + ")");
 }
 
 void CommandRunner::GetDefs(const std::string& packageName) {
-    NotAvailable("/getdefs= (" + packageName + ")");
+    LogNotAvailable(m_ctx.debug, "/getdefs= (" + packageName + ")");
+}
+
+void CommandRunner::RecoverInterruptedRun() {
+    (void)m_services.RemoveAbandonedBrowserGuard();
 }
 
 void CommandRunner::FixBrowsers() {
-    RemoveBrowserGuard();
+    m_services.RemoveBrowserGuard();
 }
 
 // The main window's start-up without a window: the scan fills the two lists, from which the
@@ -50,7 +49,7 @@ void CommandRunner::SendReport() {
     EnumerateInstalledApps(m_ctx, lists);
     LogResultsOnly(m_ctx, lists, false, true,
                    [this](const std::string& subject, const std::string& body, bool quiet) {
-                       SendEmail(subject, body, quiet);
+                       m_services.SendEmail(subject, body, quiet);
                    });
 }
 
@@ -61,29 +60,7 @@ void CommandRunner::LogReport() {
 }
 
 void CommandRunner::ShowMainWindow() {
-    NotAvailable("The main window");
-}
-
-bool CommandRunner::UninstallByDefinition(const std::string& definition,
-                                          const std::vector<std::string>&) {
-    NotAvailable("Uninstalling by definition (" + definition + ")");
-    return false;
-}
-
-void CommandRunner::CleanFileSystemLeftovers() {
-    NotAvailable("The file-system cleanup");
-}
-
-void CommandRunner::CleanRegistryLeftovers() {
-    NotAvailable("The registry cleanup");
-}
-
-void CommandRunner::SendEmail(const std::string& subject, const std::string&, bool) {
-    NotAvailable("E-mail (" + subject + ")");
-}
-
-void CommandRunner::RemoveBrowserGuard() {
-    NotAvailable("The browser guard");
+    LogNotAvailable(m_ctx.debug, "The main window");
 }
 
 void CommandRunner::UninstallFromCommandLine(const std::string& definition) {
@@ -92,14 +69,14 @@ void CommandRunner::UninstallFromCommandLine(const std::string& definition) {
         m_ctx.debug.Print("UninstallFromCommandLine: refused an empty definition.");
         return;
     }
-    (void)UninstallByDefinition(definition, {});
+    (void)m_services.UninstallByDefinition(definition, {});
     FinishUnattendedRun();
 }
 
 void CommandRunner::AutoRun() {
     UninstallBlacklist();
-    CleanFileSystemLeftovers();
-    CleanRegistryLeftovers();
+    m_services.CleanFileSystemLeftovers();
+    m_services.CleanRegistryLeftovers();
     FinishUnattendedRun();
 }
 
@@ -110,9 +87,10 @@ void CommandRunner::FinishUnattendedRun() {
     }
     if (ContainsNoCase(m_ctx.runLog, "*Uninstall") &&
         CommandLineFlagOn(ReadIniSection(m_ctx, ini, "Options", "EmailResults"))) {
-        SendEmail("Kestrel Log for " + m_ctx.os.env.Variable("computername"), m_ctx.runLog, true);
+        m_services.SendEmail("Kestrel Log for " + m_ctx.os.env.Variable("computername"),
+                             m_ctx.runLog, true);
     }
-    RemoveBrowserGuard();
+    m_services.RemoveBrowserGuard();
 }
 
 void CommandRunner::UninstallBlacklist() {
@@ -131,7 +109,7 @@ void CommandRunner::UninstallBlacklist() {
         if (Trim(term).empty() || term[0] == ';') {
             continue;
         }
-        (void)UninstallByDefinition(term, whitelist);
+        (void)m_services.UninstallByDefinition(term, whitelist);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/program_actions.h"
+#include "app/runner_services.h"
 
 namespace kestrel {
 
@@ -13,7 +14,8 @@ class Context;
 
 class CommandRunner : public ProgramActions {
 public:
-    explicit CommandRunner(Context& ctx) : m_ctx(ctx) {}
+    // services does the uninstalls, the guard, the cleanups and e-mail; it outlives the runner.
+    CommandRunner(Context& ctx, RunnerServices& services) : m_ctx(ctx), m_services(services) {}
 
     void Update() override;
     void GetConfig(const std::string& packageName) override;
@@ -24,26 +26,18 @@ public:
     void SendReport() override;
     void LogReport() override;
     void ShowMainWindow() override;
+    // Every start switches off a browser guard that an interrupted run left on.
+    void RecoverInterruptedRun() override;
 
     // Uninstalls by every usable blacklist line, honouring the whitelist.
     void UninstallBlacklist();
 
-protected:
-    // The work of the uninstall engine, the leftover cleanups and e-mail. Each answers what
-    // the caller needs; a version of the program without one of them says so in the log.
-    virtual bool UninstallByDefinition(const std::string& definition,
-                                       const std::vector<std::string>& whitelist);
-    virtual void CleanFileSystemLeftovers();
-    virtual void CleanRegistryLeftovers();
-    virtual void SendEmail(const std::string& subject, const std::string& body, bool quiet);
-    virtual void RemoveBrowserGuard();
-
-    Context& m_ctx;
-
 private:
+    Context& m_ctx;
+    RunnerServices& m_services;
+
     // Log file, e-mail and browser guard: the end of every unattended uninstall run.
     void FinishUnattendedRun();
-    void NotAvailable(const std::string& what);
 };
 
 }  // namespace kestrel

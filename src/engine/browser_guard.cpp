@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "engine/process_termination.h"
 #include "os/errors.h"
+#include "os/owned.h"
 #include "platform/registry.h"
 
 namespace kestrel {
@@ -62,24 +63,24 @@ uint32_t CopyValue(Context& ctx, const std::string& keyPath, const std::string& 
                    const std::string& to) {
     os::Registry& reg = ctx.os.registry;
     const os::RegView view = Is64BitWindows(ctx.os.env) ? os::RegView::k64 : os::RegView::kDefault;
-    os::RegKey key = 0;
-    uint32_t rc = reg.OpenKey(os::kHkeyLocalMachine, keyPath,
-                              os::regaccess::kQueryValue | os::regaccess::kSetValue, view, key);
+    os::OwnedKey key(reg);
+    uint32_t rc =
+        reg.OpenKey(os::kHkeyLocalMachine, keyPath,
+                    os::regaccess::kQueryValue | os::regaccess::kSetValue, view, key.Out());
     if (rc != 0) {
         return rc;
     }
     uint32_t type = 0;
     std::string none;
     uint32_t size = 0;
-    rc = reg.QueryValue(key, from, &type, &none, size);
+    rc = reg.QueryValue(key.Get(), from, &type, &none, size);
     std::string data;
     if (rc == kMoreData && size <= kLargestDebugger) {
-        rc = reg.QueryValue(key, from, &type, &data, size);
+        rc = reg.QueryValue(key.Get(), from, &type, &data, size);
     }
     if (rc == 0) {
-        rc = reg.SetValue(key, to, type, data);
+        rc = reg.SetValue(key.Get(), to, type, data);
     }
-    (void)reg.CloseKey(key);
     return rc;
 }
 

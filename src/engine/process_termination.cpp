@@ -5,6 +5,7 @@
 #include "base/strings.h"
 #include "base/strip.h"
 #include "core/context.h"
+#include "os/owned.h"
 #include "platform/process_launch.h"
 
 namespace kestrel {
@@ -108,12 +109,11 @@ void KillProcess(Context& ctx, const std::string& sProcessName) {
             if (!EqualsNoCase(ExeName(entry.exeFile), sProcessName)) {
                 continue;
             }
-            os::ProcessHandle handle = 0;
-            if (processes.Open(entry.pid, os::processaccess::kTerminate, handle) != 0) {
+            os::OwnedProcess handle(processes);
+            if (processes.Open(entry.pid, os::processaccess::kTerminate, handle.Out()) != 0) {
                 continue;
             }
-            (void)processes.Terminate(handle, 0);
-            processes.Close(handle);
+            (void)processes.Terminate(handle.Get(), 0);
         }
     } catch (const std::exception& e) {
         ctx.debug.Error("CommonModule\\KillProcess VB ERROR: ", ExceptionError(e),
@@ -153,14 +153,13 @@ void KillWindow(Context& ctx, const std::string& sWindowName) {
         if (processes.WindowProcess(sWindowName, pid) != 0) {
             return;
         }
-        os::ProcessHandle handle = 0;
-        if (processes.Open(pid, os::processaccess::kAllAccess, handle) != 0) {
+        os::OwnedProcess handle(processes);
+        if (processes.Open(pid, os::processaccess::kAllAccess, handle.Out()) != 0) {
             return;
         }
         uint32_t code = 0;
-        (void)processes.ExitCode(handle, code);
-        (void)processes.Terminate(handle, 0);
-        processes.Close(handle);
+        (void)processes.ExitCode(handle.Get(), code);
+        (void)processes.Terminate(handle.Get(), 0);
     } catch (const std::exception& e) {
         ctx.debug.Error("CommonModule\\KillWindow VB ERROR: ", ExceptionError(e),
                         {"\t- sWindowName=" + sWindowName});

@@ -49,13 +49,12 @@ std::string EncodeAscii85(std::string_view bytes, bool delimiters) {
     return out;
 }
 
-std::optional<std::string> DecodeAscii85Bytes(std::string_view text) {
-    // "<" is also the digit 27, and a text without delimiters may begin with it (every value
-    // stored under the key "4152637" does): only "<~" is the opening delimiter.
-    size_t start = (text.size() >= 2 && text[0] == '<' && text[1] == '~') ? 2 : 0;
-    // First pass: check the text and find where the data end.
-    size_t digits = 0;
-    size_t end = std::string_view::npos;
+namespace {
+
+// Checks the text from start and finds where its data end (the "~" of "~>"); digits counts
+// the digits before it, a "z" as five. Nothing for a text that is not Ascii85.
+std::optional<size_t> FindDataEnd(std::string_view text, size_t start, size_t& digits) {
+    digits = 0;
     for (size_t i = start; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if (c >= '!' && c <= 'u') {
@@ -69,24 +68,26 @@ std::optional<std::string> DecodeAscii85Bytes(std::string_view text) {
             if (i + 1 >= text.size() || text[i + 1] != '>') {
                 return std::nullopt;
             }
-            end = i;
-            break;
+            return i;
         } else if (c > 'u') {
             return std::nullopt;
         }
     }
-    if (end == std::string_view::npos) {
-        return std::nullopt;
+    return std::nullopt;
+}
+
+// The first bytes of a group's value, most significant first.
+void AppendGroup(std::string& out, uint64_t value, int bytes) {
+    for (int k = 0; k < bytes; ++k) {
+        out += static_cast<char>((value >> (24 - 8 * k)) & 0xFF);
     }
-    std::string out;
-    out.reserve(digits / 5 * 4 + 3);
+}
+
+// Decodes the checked digits between start and end; a final partial group is padded with the
+// highest digit. False when a group's value does not fit four bytes.
+bool DecodeDigits(std::string_view text, size_t start, size_t end, std::string& out) {
     uint64_t value = 0;
     int count = 0;
-    auto flush = [&out](uint64_t v, int bytes) {
-        for (int k = 0; k < bytes; ++k) {
-            out += static_cast<char>((v >> (24 - 8 * k)) & 0xFF);
-        }
-    };
     for (size_t i = start; i < end; ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if (c == 'z') {
@@ -95,9 +96,9 @@ std::optional<std::string> DecodeAscii85Bytes(std::string_view text) {
             value = value * 85 + (c - '!');
             if (++count == 5) {
                 if (value > 0xFFFFFFFFu) {
-                    return std::nullopt;
+                    return false;
                 }
-                flush(value, 4);
+                AppendGroup(out, value, 4);
                 value = 0;
                 count = 0;
             }
@@ -108,9 +109,28 @@ std::optional<std::string> DecodeAscii85Bytes(std::string_view text) {
             value = value * 85 + 84;
         }
         if (value > 0xFFFFFFFFu) {
-            return std::nullopt;
+            return false;
         }
-        flush(value, count - 1);
+        AppendGroup(out, value, count - 1);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::string> DecodeAscii85Bytes(std::string_view text) {
+    // "<" is also the digit 27, and a text without delimiters may begin with it (every value
+    // stored under the key "4152637" does): only "<~" is the opening delimiter.
+    const size_t start = (text.size() >= 2 && text[0] == '<' && text[1] == '~') ? 2 : 0;
+    size_t digits = 0;
+    const std::optional<size_t> end = FindDataEnd(text, start, digits);
+    if (!end) {
+        return std::nullopt;
+    }
+    std::string out;
+    out.reserve(digits / 5 * 4 + 3);
+    if (!DecodeDigits(text, start, *end, out)) {
+        return std::nullopt;
     }
     return out;
 }

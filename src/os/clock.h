@@ -32,7 +32,7 @@ public:
 
     // The local time of a file time (FILETIME ticks, UTC); false for a time Windows cannot
     // convert.
-    virtual bool ToLocalTime(int64_t fileTimeTicks, LocalTime& local) = 0;
+    [[nodiscard]] virtual bool ToLocalTime(int64_t fileTimeTicks, LocalTime& local) = 0;
     // A local time in the system's general date format: the short date, a blank, the time.
     virtual std::string FormatDateTime(const LocalTime& local) = 0;
 };

@@ -41,52 +41,55 @@ public:
 
     // OpenFile(path, OF_EXIST): the answer of OpenFile, -1 (HFILE_ERROR) when the path cannot
     // be opened as a file. Folders give -1.
-    virtual int32_t OpenFileExist(const std::string& path) = 0;
+    [[nodiscard]] virtual int32_t OpenFileExist(const std::string& path) = 0;
 
     // CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING) and close again; the
     // path is used as given, so callers pass the "\\?\" forms themselves.
-    virtual bool OpenForReading(const std::string& path) = 0;
+    [[nodiscard]] virtual bool OpenForReading(const std::string& path) = 0;
 
     // GetFileAttributesA; kInvalidAttributes, with the error in *error, when it fails.
     virtual uint32_t Attributes(const std::string& path, uint32_t* error = nullptr) = 0;
-    virtual uint32_t SetAttributes(const std::string& path, uint32_t attributes) = 0;
+    [[nodiscard]] virtual uint32_t SetAttributes(const std::string& path, uint32_t attributes) = 0;
 
     // CreateDirectoryA (one level; 183 when it exists).
-    virtual uint32_t CreateFolder(const std::string& path) = 0;
+    [[nodiscard]] virtual uint32_t CreateFolder(const std::string& path) = 0;
     // SHCreateDirectoryExA: every missing level (183 when it already exists).
-    virtual uint32_t CreateFolderTree(const std::string& path) = 0;
+    [[nodiscard]] virtual uint32_t CreateFolderTree(const std::string& path) = 0;
     // MakeSureDirectoryPathExists: the folders of a path that ends in "\".
-    virtual bool MakeSurePathExists(const std::string& pathWithTrailingBackslash) = 0;
+    [[nodiscard]] virtual bool MakeSurePathExists(const std::string& pathWithTrailingBackslash) = 0;
 
     // The whole file as bytes.
-    virtual uint32_t ReadAll(const std::string& path, std::string& bytes) = 0;
+    [[nodiscard]] virtual uint32_t ReadAll(const std::string& path, std::string& bytes) = 0;
     // Writes the bytes and flushes them to the disk before answering.
-    virtual uint32_t Write(const std::string& path, const std::string& bytes, WriteMode mode) = 0;
+    [[nodiscard]] virtual uint32_t Write(const std::string& path, const std::string& bytes,
+                                         WriteMode mode) = 0;
     // MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
-    virtual uint32_t Replace(const std::string& source, const std::string& target) = 0;
+    [[nodiscard]] virtual uint32_t Replace(const std::string& source,
+                                           const std::string& target) = 0;
     // MoveFileA: fails with 183 when the target exists.
-    virtual uint32_t Move(const std::string& source, const std::string& target) = 0;
+    [[nodiscard]] virtual uint32_t Move(const std::string& source, const std::string& target) = 0;
     // DeleteFileA.
-    virtual uint32_t Delete(const std::string& path) = 0;
+    [[nodiscard]] virtual uint32_t Delete(const std::string& path) = 0;
     // RemoveDirectoryA (the folder must be empty).
-    virtual uint32_t RemoveFolder(const std::string& path) = 0;
+    [[nodiscard]] virtual uint32_t RemoveFolder(const std::string& path) = 0;
 
     // FindFirstFileA / FindNextFileA over a pattern such as "C:\dir\*.txt", "." and ".."
     // included as Windows lists them. 0 when at least one entry was found; 2 or 3 when none.
     // A link (junction or symbolic link) is listed with kReparsePoint and is not entered.
-    virtual uint32_t List(const std::string& pattern, std::vector<DirEntry>& entries) = 0;
+    [[nodiscard]] virtual uint32_t List(const std::string& pattern,
+                                        std::vector<DirEntry>& entries) = 0;
 
     // CopyFileA: 80 when failIfExists and the target exists; 5 when the source or the target
     // is a folder or the target is read-only.
-    virtual uint32_t Copy(const std::string& source, const std::string& target,
-                          bool failIfExists) = 0;
+    [[nodiscard]] virtual uint32_t Copy(const std::string& source, const std::string& target,
+                                        bool failIfExists) = 0;
     // GetTempPathA: the temporary folder with a trailing "\"; "" when the call fails.
     virtual std::string TempFolder() = 0;
     // GetTempFileNameA(folder, prefix, 0): creates an empty file named by the first three
     // characters of prefix, a hexadecimal number and ".tmp", and gives its path. 267 when
     // folder is not an existing folder.
-    virtual uint32_t CreateTempFile(const std::string& folder, const std::string& prefix,
-                                    std::string& path) = 0;
+    [[nodiscard]] virtual uint32_t CreateTempFile(const std::string& folder,
+                                                  const std::string& prefix, std::string& path) = 0;
     // The file version of the version resource as "major.minor.build.revision"; "" when the
     // file has none or cannot be read.
     virtual std::string FileVersion(const std::string& path) = 0;

@@ -19,21 +19,28 @@
 
 namespace kestrel::os {
 
+// The port list, written once: X(Type, member) for every port, in the order of Ports. The
+// Win32 factory of each is os::win32::Make<Type>().
+#define KESTREL_PORTS(X)       \
+    X(Environment, env)        \
+    X(FileSystem, files)       \
+    X(ProfileStrings, ini)     \
+    X(DebugOutput, debugOut)   \
+    X(Clock, clock)            \
+    X(Wow64Redirection, wow64) \
+    X(Volumes, volumes)        \
+    X(ShellFiles, shell)       \
+    X(SystemInfo, system)      \
+    X(UserPrompts, prompts)    \
+    X(Registry, registry)      \
+    X(Security, security)      \
+    X(Processes, processes)    \
+    X(ProcessQuery, processQuery)
+
 struct Ports {
-    Environment& env;
-    FileSystem& files;
-    ProfileStrings& ini;
-    DebugOutput& debugOut;
-    Clock& clock;
-    Wow64Redirection& wow64;
-    Volumes& volumes;
-    ShellFiles& shell;
-    SystemInfo& system;
-    UserPrompts& prompts;
-    Registry& registry;
-    Security& security;
-    Processes& processes;
-    ProcessQuery& processQuery;
+#define KESTREL_PORT_MEMBER(Type, member) Type& member;
+    KESTREL_PORTS(KESTREL_PORT_MEMBER)
+#undef KESTREL_PORT_MEMBER
 };
 
 }  // namespace kestrel::os

@@ -65,7 +65,8 @@ public:
     // or ms milliseconds pass (MsgWaitForMultipleObjects, QS_ALLINPUT). A group is signalled
     // when no process is left in it. An empty set waits for messages and time only. The
     // messages themselves are left for UserPrompts::DoEvents.
-    virtual WaitOutcome Wait(const std::vector<ProcessHandle>& handles, uint32_t ms) = 0;
+    [[nodiscard]] virtual WaitOutcome Wait(const std::vector<ProcessHandle>& handles,
+                                           uint32_t ms) = 0;
 
     virtual void Close(ProcessHandle handle) = 0;
 

@@ -22,8 +22,9 @@ public:
                            const std::string& file) = 0;
 
     // WritePrivateProfileStringA; no value deletes the key. True on success.
-    virtual bool WriteString(const std::string& section, const std::string& key,
-                             const std::optional<std::string>& value, const std::string& file) = 0;
+    [[nodiscard]] virtual bool WriteString(const std::string& section, const std::string& key,
+                                           const std::optional<std::string>& value,
+                                           const std::string& file) = 0;
 };
 
 }  // namespace kestrel::os

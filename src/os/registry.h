@@ -64,7 +64,7 @@ public:
     [[nodiscard]] virtual uint32_t CreateKey(RegKey parent, const std::string& subKey,
                                              uint32_t access, RegView view, RegKey& key) = 0;
     // RegCloseKey; closing a predefined key does nothing and answers 0.
-    virtual uint32_t CloseKey(RegKey key) = 0;
+    [[nodiscard]] virtual uint32_t CloseKey(RegKey key) = 0;
 
     // RegQueryValueExA. data null: only the type and the size are asked. Otherwise size is the
     // buffer's capacity on entry: a larger value answers 234 with its size in size and data

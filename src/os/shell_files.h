@@ -29,12 +29,13 @@ public:
     // SHFileOperationA with every path of from (each may end in a wildcard name) and the target
     // to ("" for a deletion). The answer of SHFileOperation (0 success); *aborted receives
     // fAnyOperationsAborted.
-    virtual int FileOperation(ShellOp op, const std::vector<std::string>& from,
-                              const std::string& to, uint16_t flags, bool* aborted) = 0;
+    [[nodiscard]] virtual int FileOperation(ShellOp op, const std::vector<std::string>& from,
+                                            const std::string& to, uint16_t flags,
+                                            bool* aborted) = 0;
     // SHUpdateRecycleBinIcon.
     virtual void UpdateRecycleBinIcon() = 0;
     // ShellExecuteExA with the "properties" verb; true when the window was asked for.
-    virtual bool ShowProperties(const std::string& path) = 0;
+    [[nodiscard]] virtual bool ShowProperties(const std::string& path) = 0;
     // SHGetFileInfoA(SHGFI_TYPENAME): the shell's type name of a file, by its extension.
     virtual std::string TypeName(const std::string& path) = 0;
 };

@@ -29,12 +29,12 @@ public:
     // type at 0. False when the call fails. Windows 8.1 and later give their real version only
     // to a program whose manifest declares them (Kestrel.exe's declares Windows 10, so 10.0
     // comes through for 10 and 11); any other program is told 6.2.
-    virtual bool Version(bool extended, OsVersionRecord& record) = 0;
+    [[nodiscard]] virtual bool Version(bool extended, OsVersionRecord& record) = 0;
     // GetSystemMetrics(SM_CLEANBOOT): 0 normal start, 1 safe mode, 2 safe mode with network.
     virtual int CleanBoot() = 0;
     // OperatingSystemSKU of the last Win32_OperatingSystem instance (WMI, root\cimv2). False
     // when the query fails.
-    virtual bool OperatingSystemSku(uint32_t& sku) = 0;
+    [[nodiscard]] virtual bool OperatingSystemSku(uint32_t& sku) = 0;
     // GetProfilesDirectoryA with a buffer of 255 characters; "" when it fails.
     virtual std::string ProfilesDirectory() = 0;
 };

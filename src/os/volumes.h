@@ -28,11 +28,11 @@ public:
     virtual uint32_t DriveType(const std::string& root) = 0;
     // GetVolumeInformationA of a root succeeds: the drive has a readable volume (a card
     // reader or an optical drive without a medium is not ready).
-    virtual bool IsReady(const std::string& root) = 0;
+    [[nodiscard]] virtual bool IsReady(const std::string& root) = 0;
     // GetDiskFreeSpaceExA: the bytes free to this user and the size of the volume; the Win32
     // error (3 for a drive that does not exist, 21 for one that is not ready).
-    virtual uint32_t FreeSpace(const std::string& root, uint64_t& freeToCaller,
-                               uint64_t& total) = 0;
+    [[nodiscard]] virtual uint32_t FreeSpace(const std::string& root, uint64_t& freeToCaller,
+                                             uint64_t& total) = 0;
 };
 
 }  // namespace kestrel::os

@@ -10,9 +10,9 @@ class Wow64Redirection {
 public:
     virtual ~Wow64Redirection() = default;
     // Wow64DisableWow64FsRedirection; the value to give back to Revert goes to *saved.
-    virtual bool Disable(uintptr_t* saved) = 0;
+    [[nodiscard]] virtual bool Disable(uintptr_t* saved) = 0;
     // Wow64RevertWow64FsRedirection.
-    virtual bool Revert(uintptr_t saved) = 0;
+    [[nodiscard]] virtual bool Revert(uintptr_t saved) = 0;
 };
 
 }  // namespace kestrel::os

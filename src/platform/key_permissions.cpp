@@ -3,6 +3,7 @@
 #include "base/strings.h"
 #include "core/context.h"
 #include "core/settings.h"
+#include "os/owned.h"
 #include "os/security.h"
 #include "platform/file_tests.h"
 #include "platform/process_launch.h"
@@ -69,14 +70,14 @@ bool SetKeyAccess(Context& ctx, const std::string& topKey, const std::string& ke
             return false;
         }
         os::Registry& reg = ctx.os.registry;
-        OpenedKey key(reg);
+        os::OwnedKey key(reg);
         if (reg.OpenKey(top, keyPath, os::regaccess::kReadControl | os::regaccess::kWriteDac, view,
-                        key.key) != 0) {
+                        key.Out()) != 0) {
             return false;
         }
         os::Dacl old;
         std::string sid;
-        if (ctx.os.security.GetKeyDacl(key.key, old) != 0 ||
+        if (ctx.os.security.GetKeyDacl(key.Get(), old) != 0 ||
             ctx.os.security.LookupAccount(trustee, sid) != 0) {
             return false;
         }
@@ -105,7 +106,7 @@ bool SetKeyAccess(Context& ctx, const std::string& topKey, const std::string& ke
                 updated.entries.push_back(e);
             }
         }
-        return ctx.os.security.SetKeyDacl(key.key, updated) == 0;
+        return ctx.os.security.SetKeyDacl(key.Get(), updated) == 0;
     } catch (const std::exception& e) {
         ctx.debug.Error("SetPerm\\SetKeyAccess VB ERROR: ", ExceptionError(e),
                         {"\t- Key=" + topKey + "\\" + keyPath, "\t- Trustee=" + trustee});

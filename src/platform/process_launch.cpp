@@ -6,6 +6,7 @@
 #include "base/strings.h"
 #include "core/context.h"
 #include "core/settings.h"
+#include "os/owned.h"
 #include "platform/file_tests.h"
 #include "platform/process_wait.h"
 #include "platform/system_account.h"
@@ -17,24 +18,12 @@ constexpr const char* kNoHandleMessage =
     "This program could not determine whether the process started."
     "Please watch the program and check it completes.";
 
-// Closes what a start handed out, whichever way the procedure leaves.
-class StartedHandles {
-public:
-    explicit StartedHandles(os::Processes& p) : m_p(p) {}
-    ~StartedHandles() {
-        if (started.process != 0) {
-            m_p.Close(started.process);
-        }
-        if (started.group != 0) {
-            m_p.Close(started.group);
-        }
-    }
-    StartedHandles(const StartedHandles&) = delete;
-    StartedHandles& operator=(const StartedHandles&) = delete;
-    os::StartedProcess started;
-
-private:
-    os::Processes& m_p;
+// What a start handed out, closed whichever way the procedure leaves.
+struct OwnedStart {
+    OwnedStart(os::Processes& p, const os::StartedProcess& started)
+        : process(p, started.process), group(p, started.group) {}
+    os::OwnedProcess process;
+    os::OwnedProcess group;
 };
 
 uint32_t StartWithoutRedirection(Context& ctx, const std::string& commandLine, uint16_t windowStyle,
@@ -51,22 +40,22 @@ bool ShellAndWaitForTermination(Context& ctx, const std::string& sShell, uint16_
     constexpr const char* kHead = "CommonModule\\ShellAndWaitForTermination VB ERROR: ";
     try {
         ctx.debug.Print("ShellandWaitForTermination:  " + sShell);
-        StartedHandles handles(ctx.os.processes);
         WaitTarget target;
         target.descendants = options.waitForDescendants;
         if (target.descendants) {
             (void)ctx.os.processes.List(target.beforeStart);
         }
-        if (uint32_t err = StartWithoutRedirection(ctx, sShell, windowStyle, target.descendants,
-                                                   handles.started)) {
+        const uint32_t err =
+            StartWithoutRedirection(ctx, sShell, windowStyle, target.descendants, target.started);
+        const OwnedStart owned(ctx.os.processes, target.started);
+        if (err != 0) {
             VbError error = FileError(err);
             message = error.description;
             ctx.debug.Error(kHead, error, {"\t- sShell=" + sShell});
             return false;
         }
-        target.started = handles.started;
         bool result = false;
-        if (handles.started.process == 0) {
+        if (target.started.process == 0) {
             message = kNoHandleMessage;
         } else {
             result = true;
@@ -118,19 +107,20 @@ bool ShellX(Context& ctx, const std::string& sPathAndFileName, const std::string
             }
         }
 
-        StartedHandles handles(ctx.os.processes);
         bool result = false;
         const uint32_t startTime = ctx.os.clock.Milliseconds();
-        if (uint32_t err =
-                StartWithoutRedirection(ctx, sShell, windowStyle, false, handles.started)) {
+        os::StartedProcess started;
+        const uint32_t err = StartWithoutRedirection(ctx, sShell, windowStyle, false, started);
+        const OwnedStart owned(ctx.os.processes, started);
+        if (err != 0) {
             ctx.debug.Error(kHead, FileError(err), {"\t- sShell=" + sShell});
             return false;
         }
         if (!wait) {
-            result = handles.started.pid != 0;
-        } else if (handles.started.process != 0) {
+            result = started.pid != 0;
+        } else if (started.process != 0) {
             WaitTarget target;
-            target.started = handles.started;
+            target.started = started;
             exitCode = WaitForProcess(ctx, target, startTime, useTimeout, timeoutMs).exitCode;
             result = true;
         }

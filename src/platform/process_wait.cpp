@@ -6,6 +6,7 @@
 #include <set>
 
 #include "core/context.h"
+#include "os/owned.h"
 
 namespace kestrel {
 namespace {
@@ -69,11 +70,6 @@ public:
             m_before.insert(e.pid);
         }
     }
-    ~DescendantWatch() override {
-        for (auto& [pid, handle] : m_open) {
-            m_p.Close(handle);
-        }
-    }
     bool Ended() override {
         m_rootEnded = m_rootEnded || m_root.Ended();
         Scan();
@@ -85,7 +81,7 @@ public:
             handles.push_back(m_rootHandle);
         }
         for (auto& [pid, handle] : m_open) {
-            handles.push_back(handle);
+            handles.push_back(handle.Get());
         }
         (void)m_p.Wait(handles, std::min(ms, kScanInterval));
     }
@@ -114,7 +110,6 @@ private:
         }
         for (auto it = m_open.begin(); it != m_open.end();) {
             if (alive.count(it->first) == 0) {
-                m_p.Close(it->second);
                 it = m_open.erase(it);
             } else {
                 ++it;
@@ -122,14 +117,14 @@ private:
         }
         m_unwatched = false;
         for (uint32_t pid : alive) {
-            os::ProcessHandle h = 0;
             if (m_open.count(pid) != 0) {
                 continue;
             }
+            os::OwnedProcess h(m_p);
             if (m_p.Open(pid,
                          os::processaccess::kSynchronize | os::processaccess::kQueryInformation,
-                         h) == 0) {
-                m_open[pid] = h;
+                         h.Out()) == 0) {
+                m_open.emplace(pid, std::move(h));
             } else {
                 m_unwatched = true;  // still listed, so still running
             }
@@ -144,7 +139,7 @@ private:
     bool m_unwatched = false;
     std::set<uint32_t> m_tree;
     std::set<uint32_t> m_before;
-    std::map<uint32_t, os::ProcessHandle> m_open;
+    std::map<uint32_t, os::OwnedProcess> m_open;  // the tree's processes, without the root
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "core/context.h"
 #include "core/settings.h"
 #include "os/errors.h"
+#include "os/owned.h"
 #include "platform/file_tests.h"
 #include "platform/key_permissions.h"
 #include "platform/process_launch.h"
@@ -54,15 +55,15 @@ void DeleteSubkeysAt(Context& ctx, os::RegKey top, const std::string& keyPath,
                      const std::string& topKey, os::RegView view, int depth) {
     ctx.debug.Print("modRegistry\\fDeleteSubkeys passed: " + topKey + "\\" + keyPath);
     os::Registry& reg = ctx.os.registry;
-    OpenedKey key(reg);
-    if (reg.OpenKey(top, keyPath, os::regaccess::kAllAccess, view, key.key) != 0) {
+    os::OwnedKey key(reg);
+    if (reg.OpenKey(top, keyPath, os::regaccess::kAllAccess, view, key.Out()) != 0) {
         ctx.debug.Print("modRegistry\\fDeleteSubkeys: Error opening key: " + keyPath);
         return;
     }
     // All names first: deleting while enumerating would shift the indexes.
     std::vector<std::string> names;
     std::string name;
-    for (uint32_t index = 0; reg.EnumKey(key.key, index, name) == 0; ++index) {
+    for (uint32_t index = 0; reg.EnumKey(key.Get(), index, name) == 0; ++index) {
         names.push_back(name);
     }
     for (const std::string& child : names) {
@@ -71,7 +72,7 @@ void DeleteSubkeysAt(Context& ctx, os::RegKey top, const std::string& keyPath,
         if (depth < kDeepestKey) {
             DeleteSubkeysAt(ctx, top, childPath, topKey, view, depth + 1);
         }
-        (void)reg.DeleteKey(key.key, child, view);
+        (void)reg.DeleteKey(key.Get(), child, view);
     }
 }
 
@@ -139,6 +140,113 @@ void RepairForValue(Context& ctx, const std::string& topKey, const std::string& 
     }
 }
 
+// One fDeleteKey call: what it works on and what it has found so far. result is the answer
+// (99 until something answers); logged the answer the closing debug lines show.
+struct KeyDeletion {
+    KeyDeletion(Context& c, const std::string& t, std::string p, std::string s)
+        : ctx(c), topKey(t), parent(std::move(p)), sub(std::move(s)) {}
+    Context& ctx;
+    const std::string& topKey;
+    std::string parent;  // the key path, once the view rule has been applied
+    std::string sub;
+    os::RegKey top = 0;
+    os::RegView view = os::RegView::kDefault;
+    int32_t result = 99;
+    int32_t logged = 99;
+
+    std::string Location() const { return topKey + "\\" + parent + "\\" + sub; }
+    std::string Child() const { return JoinKeyPath(parent, sub); }
+    void Failure(const VbError& error) const {
+        ctx.debug.Error(
+            "modRegistry\\fDeleteKey - VB ERROR: ", error,
+            {"\t- Key: " + Location(), "\t- lResult (0=Success 2=Not Found): " + ToText(result)});
+    }
+};
+
+// The refusals before anything is touched: an unknown top key, an empty name (the registry
+// would delete the parent key itself) and an INI file (it has no keys, and the permission
+// repair would act on an HKLM key of that path). False when the call ends here.
+bool AcceptKeyDeletion(KeyDeletion& d) {
+    d.top = fTopKey(d.ctx, d.topKey);
+    if (d.top == 0) {
+        d.Failure({});
+        return false;
+    }
+    if (Trim(d.sub).empty()) {
+        d.result = kInvalidParameter;
+        d.Failure(kBadArgument);
+        return false;
+    }
+    if (d.top == kIniFileTarget) {
+        d.result = kInvalidHandle;
+        d.Failure(kBadArgument);
+        return false;
+    }
+    return true;
+}
+
+void ApplyViewRule(KeyDeletion& d) {
+    const ViewedPath viewed = ApplyRegistryViewRule(d.ctx, d.parent);
+    d.parent = viewed.keyPath;
+    d.view = viewed.view;
+}
+
+// Opens the parent, empties the key and deletes it: the registry's answer.
+uint32_t DeleteKeyThroughRegistry(KeyDeletion& d) {
+    os::Registry& reg = d.ctx.os.registry;
+    os::OwnedKey key(reg);
+    uint32_t answer = reg.OpenKey(d.top, d.parent, os::regaccess::kCreateSubKey, d.view, key.Out());
+    if (answer == 0) {
+        fDeleteSubkeys(d.ctx, d.top, d.Child(), d.topKey, d.view);
+        answer = reg.DeleteKey(key.Get(), d.sub, d.view);
+    }
+    return answer;
+}
+
+// One attempt with full access granted; the second first takes control of the key. True when
+// the key is gone (or was never there).
+bool DeleteKeyInRun(KeyDeletion& d, int run) {
+    try {
+        if (run == 2) {
+            std::string owner;
+            std::string grantee;
+            TakeControlOfKey(d.ctx, d.topKey, d.Child(), owner, grantee);
+        }
+        GrantKeyFullAccess(d.ctx, d.topKey, d.Child(), d.view);
+        const uint32_t answer = DeleteKeyThroughRegistry(d);
+        d.logged = static_cast<int32_t>(answer);
+        if (answer == 0 || answer == kFileNotFound) {
+            d.result = 0;
+            return true;
+        }
+        d.result = d.logged;
+        d.ctx.debug.Print("modRegistry\\fDeleteKey - Error:  " + ToText(answer));
+        d.ctx.debug.Print("\tKey:  " + d.Location());
+        if (run == 1) {
+            d.ctx.debug.Print("\t- Attempting second run using subinacl...");
+        }
+    } catch (const std::exception& e) {
+        d.Failure(ExceptionError(e));
+    }
+    return false;
+}
+
+void DeleteKeyAsLastResort(KeyDeletion& d) {
+    try {
+        if (DeleteKeyWithPrograms(d.ctx, d.top, d.topKey, d.parent, d.sub, d.view)) {
+            d.logged = kFileNotFound;
+        }
+    } catch (const std::exception& e) {
+        d.Failure(ExceptionError(e));
+    }
+}
+
+void LogKeyDeletion(const KeyDeletion& d) {
+    d.ctx.debug.Print("modRegistry\\fDeleteKey: ");
+    d.ctx.debug.Print("\t- Key: " + d.Location());
+    LogResult(d.ctx, d.logged);
+}
+
 }  // namespace
 
 void fDeleteSubkeys(Context& ctx, os::RegKey top, const std::string& keyPath,
@@ -153,88 +261,20 @@ void fDeleteSubkeys(Context& ctx, os::RegKey top, const std::string& keyPath,
 
 int32_t fDeleteKey(Context& ctx, const std::string& topKey, const std::string& keyPath,
                    const std::string& name, bool& notFound) {
-    int32_t result = 99;
-    std::string parent = TrimBackslashes(keyPath);
-    const std::string sub = TrimBackslashes(name);
-    auto location = [&] { return topKey + "\\" + parent + "\\" + sub; };
-    auto failure = [&](const VbError& error) {
-        ctx.debug.Error(
-            "modRegistry\\fDeleteKey - VB ERROR: ", error,
-            {"\t- Key: " + location(), "\t- lResult (0=Success 2=Not Found): " + ToText(result)});
-    };
-    const os::RegKey top = fTopKey(ctx, topKey);
-    if (top == 0) {
-        failure({});
-        return result;
+    KeyDeletion d(ctx, topKey, TrimBackslashes(keyPath), TrimBackslashes(name));
+    if (!AcceptKeyDeletion(d)) {
+        return d.result;
     }
-    // An empty name would make the registry delete the parent key itself.
-    if (Trim(sub).empty()) {
-        result = kInvalidParameter;
-        failure(kBadArgument);
-        return result;
-    }
-    // An INI file has no keys; the permission repair would act on an HKLM key of that path.
-    if (top == kIniFileTarget) {
-        result = kInvalidHandle;
-        failure(kBadArgument);
-        return result;
-    }
-    const ViewedPath viewed = ApplyRegistryViewRule(ctx, parent);
-    parent = viewed.keyPath;
-    const std::string child = JoinKeyPath(parent, sub);
-    os::Registry& reg = ctx.os.registry;
-    int32_t logged = result;
-    bool deleted = false;
-    for (int run = 1; run <= 2 && !deleted; ++run) {
-        try {
-            if (run == 2) {
-                std::string owner;
-                std::string grantee;
-                TakeControlOfKey(ctx, topKey, child, owner, grantee);
-            }
-            GrantKeyFullAccess(ctx, topKey, child, viewed.view);
-            uint32_t answer = 0;
-            {
-                OpenedKey key(reg);
-                answer =
-                    reg.OpenKey(top, parent, os::regaccess::kCreateSubKey, viewed.view, key.key);
-                if (answer == 0) {
-                    fDeleteSubkeys(ctx, top, child, topKey, viewed.view);
-                    answer = reg.DeleteKey(key.key, sub, viewed.view);
-                }
-            }
-            logged = static_cast<int32_t>(answer);
-            if (answer == 0 || answer == kFileNotFound) {
-                result = 0;
-                deleted = true;
-                break;
-            }
-            result = logged;
-            ctx.debug.Print("modRegistry\\fDeleteKey - Error:  " + ToText(answer));
-            ctx.debug.Print("\tKey:  " + location());
-            if (run == 1) {
-                ctx.debug.Print("\t- Attempting second run using subinacl...");
-            }
-        } catch (const std::exception& e) {
-            failure(ExceptionError(e));
-        }
-    }
+    ApplyViewRule(d);
+    const bool deleted = DeleteKeyInRun(d, 1) || DeleteKeyInRun(d, 2);
     if (!deleted) {
-        try {
-            if (DeleteKeyWithPrograms(ctx, top, topKey, parent, sub, viewed.view)) {
-                logged = kFileNotFound;
-            }
-        } catch (const std::exception& e) {
-            failure(ExceptionError(e));
-        }
+        DeleteKeyAsLastResort(d);
     }
-    if (logged == kFileNotFound) {
+    if (d.logged == kFileNotFound) {
         notFound = true;
     }
-    ctx.debug.Print("modRegistry\\fDeleteKey: ");
-    ctx.debug.Print("\t- Key: " + location());
-    LogResult(ctx, logged);
-    return result;
+    LogKeyDeletion(d);
+    return d.result;
 }
 
 int32_t fDeleteValue(Context& ctx, const std::string& topKey, const std::string& keyPath,
@@ -265,10 +305,11 @@ int32_t fDeleteValue(Context& ctx, const std::string& topKey, const std::string&
             for (int run = 1; run <= 2; ++run) {
                 uint32_t answer = 0;
                 {
-                    OpenedKey key(reg);
-                    answer = reg.OpenKey(top, path, os::regaccess::kSetValue, viewed.view, key.key);
+                    os::OwnedKey key(reg);
+                    answer =
+                        reg.OpenKey(top, path, os::regaccess::kSetValue, viewed.view, key.Out());
                     if (answer == 0) {
-                        answer = reg.DeleteValue(key.key, valueName);
+                        answer = reg.DeleteValue(key.Get(), valueName);
                     }
                 }
                 logged = static_cast<int32_t>(answer);

@@ -10,29 +10,6 @@ namespace kestrel {
 
 class Context;
 
-// An open key that is closed when the holder goes, unless closed before.
-class OpenedKey {
-public:
-    explicit OpenedKey(os::Registry& registry) : m_registry(registry) {}
-    ~OpenedKey() { (void)Close(); }
-    OpenedKey(const OpenedKey&) = delete;
-    OpenedKey& operator=(const OpenedKey&) = delete;
-
-    os::RegKey key = 0;
-    // RegCloseKey's answer (0 when nothing was open).
-    uint32_t Close() {
-        uint32_t rc = 0;
-        if (key != 0) {
-            rc = m_registry.CloseKey(key);
-            key = 0;
-        }
-        return rc;
-    }
-
-private:
-    os::Registry& m_registry;
-};
-
 // One top key: its abbreviation, its predefined key and its long name.
 struct TopKeyName {
     const char* abbreviation;  // "HKLM"

@@ -5,6 +5,7 @@
 #include "base/strings.h"
 #include "core/context.h"
 #include "os/errors.h"
+#include "os/owned.h"
 #include "platform/registry.h"
 #include "platform/registry_detail.h"
 
@@ -105,6 +106,76 @@ uint32_t QueryWithBuffer(os::Registry& reg, os::RegKey key, const std::string& n
     return rc;
 }
 
+// fReadValue from an INI file (topKey names the file, keyPath the section): an "S" entry as
+// text, anything else as a number. The profile call's answer.
+int32_t ReadIniValue(Context& ctx, const std::string& file, const std::string& section,
+                     const std::string& valueName, const std::string& letter,
+                     const RegData& defaultValue, RegData& value) {
+    if (letter != "S") {
+        return ctx.os.ini.GetInt(section, valueName, 0, file);
+    }
+    std::string text;
+    const auto length = static_cast<int32_t>(ctx.os.ini.GetString(
+        section, valueName, RegDataText(defaultValue), kIniBuffer, file, text));
+    value = text;
+    return length;
+}
+
+// An "S" (text) or "M" (list) value of an open key; value is set only on success. tooLarge: the
+// value is larger than anything worth reading.
+uint32_t ReadTextValue(os::Registry& reg, os::RegKey key, const std::string& valueName,
+                       const std::string& letter, RegData& value, bool& tooLarge) {
+    std::string data;
+    uint32_t size = 0;
+    const uint32_t rc = QueryWhole(reg, key, valueName, data, size);
+    tooLarge = rc == kMoreData && size > kLargestValue;
+    if (rc == 0) {
+        value = letter == "S" ? TextOf(data) : MultiTextOf(data);
+    }
+    return rc;
+}
+
+// A "B" (Boolean, its first two bytes) or "D" (number, its first four) value of an open key;
+// value is set only on success.
+uint32_t ReadNumberValue(os::Registry& reg, os::RegKey key, const std::string& valueName,
+                         const std::string& letter, RegData& value) {
+    std::string data;
+    uint32_t size = letter == "B" ? 2 : 4;
+    const uint32_t rc = reg.QueryValue(key, valueName, nullptr, &data, size);
+    if (rc != 0) {
+        return rc;
+    }
+    if (letter == "B") {
+        value = LittleEndian16(data) != 0;
+    } else {
+        value = LittleEndian32(data);
+    }
+    return 0;
+}
+
+// Opens the key, reads the value in the form its letter names and closes the key again.
+// result follows the answer of each call as it is made; another letter reads nothing.
+void ReadRegistryValue(os::Registry& reg, os::RegKey top, const ViewedPath& viewed,
+                       const std::string& valueName, const std::string& letter, RegData& value,
+                       int32_t& result, bool& tooLarge) {
+    os::OwnedKey key(reg);
+    result = static_cast<int32_t>(
+        reg.OpenKey(top, viewed.keyPath, os::regaccess::kQueryValue, viewed.view, key.Out()));
+    if (result != 0) {
+        return;
+    }
+    if (letter == "S" || letter == "M") {
+        result =
+            static_cast<int32_t>(ReadTextValue(reg, key.Get(), valueName, letter, value, tooLarge));
+    } else if (letter == "B" || letter == "D") {
+        result = static_cast<int32_t>(ReadNumberValue(reg, key.Get(), valueName, letter, value));
+    }
+    if (result != 0) {
+        return;
+    }
+    result = static_cast<int32_t>(key.Close());
+}
+
 // fReadValue into a variable of the caller's type.
 template <class T>
 int32_t ReadConverted(Context& ctx, const std::string& topKey, const std::string& keyPath,
@@ -139,51 +210,16 @@ int32_t fReadValue(Context& ctx, const std::string& topKey, const std::string& k
         }
         const std::string letter = UCase(typeLetter);
         if (top == kIniFileTarget) {
-            if (letter == "S") {
-                std::string text;
-                result = static_cast<int32_t>(ctx.os.ini.GetString(
-                    keyPath, valueName, RegDataText(defaultValue), kIniBuffer, topKey, text));
-                value = text;
-            } else {
-                result = ctx.os.ini.GetInt(keyPath, valueName, 0, topKey);
-            }
+            result = ReadIniValue(ctx, topKey, keyPath, valueName, letter, defaultValue, value);
             return result;
         }
         const ViewedPath viewed = ApplyRegistryViewRule(ctx, keyPath);
         path = viewed.keyPath;
-        os::Registry& reg = ctx.os.registry;
-        OpenedKey key(reg);
-        result = static_cast<int32_t>(
-            reg.OpenKey(top, path, os::regaccess::kQueryValue, viewed.view, key.key));
-        if (result != 0) {
-            return result;
+        bool tooLarge = false;
+        ReadRegistryValue(ctx.os.registry, top, viewed, valueName, letter, value, result, tooLarge);
+        if (tooLarge) {
+            logError({7, "Out of memory"});
         }
-        if (letter == "S" || letter == "M") {
-            std::string data;
-            uint32_t size = 0;
-            result = static_cast<int32_t>(QueryWhole(reg, key.key, valueName, data, size));
-            if (result == static_cast<int32_t>(kMoreData) && size > kLargestValue) {
-                logError({7, "Out of memory"});
-                return result;
-            }
-            if (result != 0) {
-                return result;
-            }
-            value = letter == "S" ? TextOf(data) : MultiTextOf(data);
-        } else if (letter == "B" || letter == "D") {
-            std::string data;
-            uint32_t size = letter == "B" ? 2 : 4;
-            result = static_cast<int32_t>(reg.QueryValue(key.key, valueName, nullptr, &data, size));
-            if (result != 0) {
-                return result;
-            }
-            if (letter == "B") {
-                value = LittleEndian16(data) != 0;
-            } else {
-                value = LittleEndian32(data);
-            }
-        }
-        result = static_cast<int32_t>(key.Close());
         return result;
     } catch (const std::exception& e) {
         logError(ExceptionError(e));
@@ -244,9 +280,9 @@ int32_t ReadSubkeyTextValues(Context& ctx, const std::string& topKey, const std:
     }
     const ViewedPath viewed = ApplyRegistryViewRule(ctx, keyPath);
     os::Registry& reg = ctx.os.registry;
-    OpenedKey parent(reg);
+    os::OwnedKey parent(reg);
     const uint32_t rc =
-        reg.OpenKey(top, viewed.keyPath, os::regaccess::kQueryValue, viewed.view, parent.key);
+        reg.OpenKey(top, viewed.keyPath, os::regaccess::kQueryValue, viewed.view, parent.Out());
     if (rc != 0) {
         return static_cast<int32_t>(rc);
     }
@@ -259,15 +295,17 @@ int32_t ReadSubkeyTextValues(Context& ctx, const std::string& topKey, const std:
     for (size_t k = 0; k < subkeys.size(); ++k) {
         if (subkeys[k].empty()) {
             ReadOpenKeyTexts(
-                ctx, parent.key, [&] { return topKey + "\\" + viewed.keyPath; }, names, values[k]);
+                ctx, parent.Get(), [&] { return topKey + "\\" + viewed.keyPath; }, names,
+                values[k]);
             continue;
         }
-        OpenedKey child(reg);
-        if (reg.OpenKey(parent.key, subkeys[k], os::regaccess::kQueryValue, childView, child.key) ==
-            0) {
+        os::OwnedKey child(reg);
+        if (reg.OpenKey(parent.Get(), subkeys[k], os::regaccess::kQueryValue, childView,
+                        child.Out()) == 0) {
             ReadOpenKeyTexts(
-                ctx, child.key, [&] { return topKey + "\\" + viewed.keyPath + "\\" + subkeys[k]; },
-                names, values[k]);
+                ctx, child.Get(),
+                [&] { return topKey + "\\" + viewed.keyPath + "\\" + subkeys[k]; }, names,
+                values[k]);
         }
     }
     return static_cast<int32_t>(parent.Close());
@@ -313,9 +351,9 @@ int32_t EnumKeyInView(Context& ctx, os::RegKey top, const std::string& topKey,
     std::string found;
     try {
         os::Registry& reg = ctx.os.registry;
-        OpenedKey key(reg);
+        os::OwnedKey key(reg);
         result = static_cast<int32_t>(
-            reg.OpenKey(top, keyPath, os::regaccess::kEnumerateSubKeys, view, key.key));
+            reg.OpenKey(top, keyPath, os::regaccess::kEnumerateSubKeys, view, key.Out()));
         if (result != 0) {
             if (!list.empty()) {
                 list += '\0';
@@ -325,7 +363,7 @@ int32_t EnumKeyInView(Context& ctx, os::RegKey top, const std::string& topKey,
         uint32_t last = 0;
         for (uint32_t index = 0;; ++index) {
             std::string name;
-            last = reg.EnumKey(key.key, index, name);
+            last = reg.EnumKey(key.Get(), index, name);
             if (last != 0) {
                 break;
             }

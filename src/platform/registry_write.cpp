@@ -5,6 +5,7 @@
 #include "base/strings.h"
 #include "core/context.h"
 #include "os/errors.h"
+#include "os/owned.h"
 #include "platform/registry.h"
 #include "platform/registry_detail.h"
 
@@ -97,19 +98,19 @@ int32_t fWriteValue(Context& ctx, const std::string& topKey, const std::string& 
             return result;
         }
         os::Registry& reg = ctx.os.registry;
-        OpenedKey key(reg);
+        os::OwnedKey key(reg);
         result = static_cast<int32_t>(
-            reg.CreateKey(top, keyPath, kKeyWriteAccess, WriteView(ctx), key.key));
+            reg.CreateKey(top, keyPath, kKeyWriteAccess, WriteView(ctx), key.Out()));
         if (result != 0) {
             return failure({});
         }
         uint32_t rc = 0;
         if (letter == "S" || letter == "E") {
-            rc = reg.SetValue(key.key, valueName,
+            rc = reg.SetValue(key.Get(), valueName,
                               letter == "S" ? os::regtype::kSz : os::regtype::kExpandSz,
                               RegDataText(value) + std::string(1, '\0'));
         } else if (letter == "M") {
-            rc = reg.SetValue(key.key, valueName, os::regtype::kMultiSz,
+            rc = reg.SetValue(key.Get(), valueName, os::regtype::kMultiSz,
                               AppendedMulti(ctx, topKey, keyPath, valueName, RegDataText(value)));
         } else if (letter == "D") {
             int32_t number = 0;
@@ -118,7 +119,7 @@ int32_t fWriteValue(Context& ctx, const std::string& topKey, const std::string& 
                 result = kInvalidParameter;
                 return failure(error);
             }
-            rc = reg.SetValue(key.key, valueName, os::regtype::kDword, Dword(number));
+            rc = reg.SetValue(key.Get(), valueName, os::regtype::kDword, Dword(number));
         }
         if (rc != 0) {
             result = static_cast<int32_t>(rc);

@@ -8,6 +8,7 @@
 #include "core/context.h"
 #include "os/fake/fake_basics.h"
 #include "os/fake/fake_user_prompts.h"
+#include "os/win32/port_set.h"
 
 namespace kestrel::testing {
 
@@ -21,8 +22,7 @@ public:
     Context& ctx() { return *m_ctx; }
 
 private:
-    struct Ports;
-    std::unique_ptr<Ports> m_ports;
+    std::unique_ptr<os::win32::PortSet> m_ports;
     std::unique_ptr<Context> m_ctx;
 };
 

@@ -36,6 +36,75 @@ size_t RootLength(const std::string& key) {
     return share == std::string::npos ? key.size() : share;
 }
 
+// The path without its "\\?\" (or "\\?\UNC\") prefix; other paths with "/" turned into "\".
+std::string WithoutLongPrefix(const std::string& raw, bool literal) {
+    std::string path = literal ? raw : ReplaceAll(raw, "/", "\\");
+    if (StartsWith(path, "\\\\?\\UNC\\")) {
+        return "\\\\" + path.substr(8);
+    }
+    return literal ? path.substr(4) : path;
+}
+
+// A drive root ("C:", upper-cased) or a share ("\\server\share") and the rest after it.
+// False for a path that is neither absolute form.
+bool SplitRoot(const std::string& path, std::string& root, std::string& rest) {
+    if (path.size() >= 2 && path[1] == ':') {
+        if (!std::isalpha(static_cast<unsigned char>(path[0]))) {
+            return false;
+        }
+        if (path.size() > 2 && path[2] != '\\') {
+            return false;  // "C:dir" is relative to the drive's current folder
+        }
+        root =
+            std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])))) +
+            ":";
+        rest = path.size() > 3 ? path.substr(3) : "";
+        return true;
+    }
+    if (!StartsWith(path, "\\\\")) {
+        return false;
+    }
+    std::vector<std::string> parts = Split(path.substr(2), "\\");
+    if (parts.size() < 2 || parts[0].empty() || parts[1].empty()) {
+        return false;
+    }
+    root = "\\\\" + parts[0] + "\\" + parts[1];
+    parts.erase(parts.begin(), parts.begin() + 2);
+    rest = Join(parts, "\\");
+    return true;
+}
+
+// The names of the path below its root, with "." and ".." worked out and, unless literal,
+// trailing dots and blanks dropped as Windows drops them. Nothing for an invalid name.
+std::optional<std::vector<std::string>> NormalNames(const std::string& rest, bool literal) {
+    std::vector<std::string> out;
+    for (const std::string& part : Split(rest, "\\")) {
+        if (part.empty() || (!literal && part == ".")) {
+            continue;
+        }
+        if (part == "." || part == "..") {
+            if (literal) {
+                return std::nullopt;
+            }
+            if (!out.empty()) {
+                out.pop_back();
+            }
+            continue;
+        }
+        std::string name = part;
+        if (!literal) {
+            while (!name.empty() && (name.back() == '.' || name.back() == ' ')) {
+                name.pop_back();
+            }
+        }
+        if (!ValidName(name, literal)) {
+            return std::nullopt;
+        }
+        out.push_back(name);
+    }
+    return out;
+}
+
 }  // namespace
 
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
@@ -71,65 +140,18 @@ std::optional<std::string> FakeFileSystem::Normalize(const std::string& raw, std
     // "\\?\" paths are taken as they stand: no "/" separators, no "." or "..", and names keep
     // their trailing dots and blanks.
     const bool literal = StartsWith(raw, "\\\\?\\");
-    std::string path = literal ? raw : ReplaceAll(raw, "/", "\\");
-    if (StartsWith(path, "\\\\?\\UNC\\")) {
-        path = "\\\\" + path.substr(8);
-    } else if (literal) {
-        path = path.substr(4);
-    }
     std::string root;
     std::string rest;
-    if (path.size() >= 2 && path[1] == ':') {
-        if (!std::isalpha(static_cast<unsigned char>(path[0]))) {
-            return std::nullopt;
-        }
-        if (path.size() > 2 && path[2] != '\\') {
-            return std::nullopt;  // "C:dir" is relative to the drive's current folder
-        }
-        root =
-            std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])))) +
-            ":";
-        rest = path.size() > 3 ? path.substr(3) : "";
-    } else if (StartsWith(path, "\\\\")) {
-        std::vector<std::string> parts = Split(path.substr(2), "\\");
-        if (parts.size() < 2 || parts[0].empty() || parts[1].empty()) {
-            return std::nullopt;
-        }
-        root = "\\\\" + parts[0] + "\\" + parts[1];
-        parts.erase(parts.begin(), parts.begin() + 2);
-        rest = Join(parts, "\\");
-    } else {
+    if (!SplitRoot(WithoutLongPrefix(raw, literal), root, rest)) {
         return std::nullopt;
     }
-    std::vector<std::string> out;
-    for (const std::string& part : Split(rest, "\\")) {
-        if (part.empty() || (!literal && part == ".")) {
-            continue;
-        }
-        if (part == "." || part == "..") {
-            if (literal) {
-                return std::nullopt;
-            }
-            if (!out.empty()) {
-                out.pop_back();
-            }
-            continue;
-        }
-        std::string name = part;
-        if (!literal) {
-            // Windows drops trailing dots and blanks of a name.
-            while (!name.empty() && (name.back() == '.' || name.back() == ' ')) {
-                name.pop_back();
-            }
-        }
-        if (!ValidName(name, literal)) {
-            return std::nullopt;
-        }
-        out.push_back(name);
+    const std::optional<std::vector<std::string>> names = NormalNames(rest, literal);
+    if (!names) {
+        return std::nullopt;
     }
     std::string shown = root;
-    for (const std::string& part : out) {
-        shown += "\\" + part;
+    for (const std::string& name : *names) {
+        shown += "\\" + name;
     }
     if (shown.size() > kMaxPathLength) {
         return std::nullopt;

@@ -1,6 +1,6 @@
 #pragma once
-// Owners of COM resources: interface pointers, the apartment of the calling thread, BSTRs and
-// shell item lists. Move-only; each releases its resource once.
+// Owners of COM resources: interface pointers, the apartment of the calling thread, BSTRs,
+// VARIANTs and shell item lists. Move-only; each releases its resource once.
 
 #include "os/win32/windows_api.h"
 
@@ -69,54 +69,48 @@ private:
     bool m_usable = false;
 };
 
-// One BSTR; SysFreeString on destruction.
-class UniqueBstr {
-public:
-    explicit UniqueBstr(const wchar_t* text) : m_s(SysAllocString(text)) {}
-    UniqueBstr(const UniqueBstr&) = delete;
-    UniqueBstr& operator=(const UniqueBstr&) = delete;
-    ~UniqueBstr() { SysFreeString(m_s); }
-    BSTR Get() const { return m_s; }
-
-private:
-    BSTR m_s;
+struct BstrTraits {
+    using Handle = BSTR;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle s) { return s != nullptr; }
+    static void Close(Handle s) { SysFreeString(s); }
 };
 
-// One VARIANT; VariantClear on destruction.
-class UniqueVariant {
-public:
-    UniqueVariant() { VariantInit(&m_v); }
-    UniqueVariant(const UniqueVariant&) = delete;
-    UniqueVariant& operator=(const UniqueVariant&) = delete;
-    ~UniqueVariant() { VariantClear(&m_v); }
-    VARIANT* Get() { return &m_v; }
-    const VARIANT& operator*() const { return m_v; }
-
-private:
-    VARIANT m_v;
-};
-
-// One item list allocated by the shell; CoTaskMemFree on destruction.
-class UniquePidl {
-public:
-    UniquePidl() = default;
-    explicit UniquePidl(void* p) : m_p(p) {}
-    UniquePidl(UniquePidl&& o) noexcept : m_p(o.m_p) { o.m_p = nullptr; }
-    UniquePidl& operator=(UniquePidl&& o) noexcept {
-        if (this != &o) {
-            CoTaskMemFree(m_p);
-            m_p = o.m_p;
-            o.m_p = nullptr;
-        }
-        return *this;
+// A VARIANT is owned by value: VT_EMPTY owns nothing.
+struct VariantTraits {
+    using Handle = VARIANT;
+    static Handle Invalid() {
+        VARIANT v;
+        VariantInit(&v);
+        return v;
     }
-    UniquePidl(const UniquePidl&) = delete;
-    UniquePidl& operator=(const UniquePidl&) = delete;
-    ~UniquePidl() { CoTaskMemFree(m_p); }
-    void* Get() const { return m_p; }
-
-private:
-    void* m_p = nullptr;
+    static bool IsValid(const Handle& v) { return v.vt != VT_EMPTY; }
+    static void Close(Handle& v) { VariantClear(&v); }
 };
+
+struct ShellItemListTraits {
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle p) { return p != nullptr; }
+    static void Close(Handle p) { CoTaskMemFree(p); }
+};
+
+// One BSTR; SysFreeString.
+using UniqueBstr = UniqueResource<BstrTraits>;
+// One VARIANT; VariantClear. Out() is the slot that a reading call fills.
+using UniqueVariant = UniqueResource<VariantTraits>;
+// One item list allocated by the shell; CoTaskMemFree.
+using UniquePidl = UniqueResource<ShellItemListTraits>;
+
+// The held VARIANT as the source of a call that only reads it but is declared without const
+// (VariantChangeType in mingw-w64's headers).
+inline VARIANT* Source(const UniqueVariant& v) {
+    return const_cast<VARIANT*>(&v.Get());
+}
+
+// A new BSTR holding text.
+inline UniqueBstr MakeBstr(const wchar_t* text) {
+    return UniqueBstr(SysAllocString(text));
+}
 
 }  // namespace kestrel::os::win32

@@ -15,8 +15,9 @@ public:
     PortSet(const PortSet&) = delete;
     PortSet& operator=(const PortSet&) = delete;
 
-    // The set; debugOut, where given, takes the place of the debugger channel.
-    Ports Get(DebugOutput* debugOut = nullptr);
+    // The set. debugOut and prompts, where given, take the place of the debugger channel and
+    // of the real dialogs (tests and benchmarks).
+    Ports Get(DebugOutput* debugOut = nullptr, UserPrompts* prompts = nullptr);
 
 private:
     struct Owned;

@@ -29,8 +29,8 @@ public:
         if (uint32_t rc = Connect()) {
             return rc;
         }
-        UniqueBstr language(L"WQL");
-        UniqueBstr query(L"Select * from Win32_Process");
+        UniqueBstr language = MakeBstr(L"WQL");
+        UniqueBstr query = MakeBstr(L"Select * from Win32_Process");
         UniqueCom<IEnumWbemClassObject> rows;
         HRESULT hr = m_services->ExecQuery(language.Get(), query.Get(),
                                            WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
@@ -49,14 +49,15 @@ public:
             }
             QueriedProcess process;
             UniqueVariant name;
-            if (SUCCEEDED(row->Get(L"Name", 0, name.Get(), nullptr, nullptr)) &&
-                (*name).vt == VT_BSTR && (*name).bstrVal != nullptr) {
-                process.name = Narrow((*name).bstrVal);
+            if (SUCCEEDED(row->Get(L"Name", 0, name.Out(), nullptr, nullptr)) &&
+                name.Get().vt == VT_BSTR && name.Get().bstrVal != nullptr) {
+                process.name = Narrow(name.Get().bstrVal);
             }
             UniqueVariant id;
-            if (SUCCEEDED(row->Get(L"ProcessId", 0, id.Get(), nullptr, nullptr)) &&
-                SUCCEEDED(VariantChangeType(id.Get(), id.Get(), 0, VT_UI4))) {
-                process.pid = (*id).ulVal;
+            UniqueVariant number;
+            if (SUCCEEDED(row->Get(L"ProcessId", 0, id.Out(), nullptr, nullptr)) &&
+                SUCCEEDED(VariantChangeType(number.Out(), Source(id), 0, VT_UI4))) {
+                process.pid = number.Get().ulVal;
             }
             processes.push_back(std::move(process));
         }
@@ -71,9 +72,9 @@ public:
         uint32_t result = ReturnValue(out);
         if (result == 0) {
             UniqueVariant name;
-            if (SUCCEEDED(out->Get(L"User", 0, name.Get(), nullptr, nullptr)) &&
-                (*name).vt == VT_BSTR && (*name).bstrVal != nullptr) {
-                user = Narrow((*name).bstrVal);
+            if (SUCCEEDED(out->Get(L"User", 0, name.Out(), nullptr, nullptr)) &&
+                name.Get().vt == VT_BSTR && name.Get().bstrVal != nullptr) {
+                user = Narrow(name.Get().bstrVal);
             }
         }
         return result;
@@ -86,7 +87,7 @@ public:
         // The method's one argument, Reason, is the exit code: 0.
         UniqueCom<IWbemClassObject> inputs;
         UniqueCom<IWbemClassObject> processClass;
-        UniqueBstr className(L"Win32_Process");
+        UniqueBstr className = MakeBstr(L"Win32_Process");
         HRESULT hr =
             m_services->GetObject(className.Get(), 0, nullptr, processClass.Out(), nullptr);
         if (FAILED(hr)) {
@@ -98,10 +99,12 @@ public:
             return Code(hr);
         }
         if (signature.Valid() && SUCCEEDED(signature->SpawnInstance(0, inputs.Out()))) {
-            UniqueVariant reason;
-            (*reason.Get()).vt = VT_I4;
-            (*reason.Get()).lVal = 0;
-            (void)inputs->Put(L"Reason", 0, reason.Get(), 0);
+            // A VT_I4 holds nothing to free.
+            VARIANT reason;
+            VariantInit(&reason);
+            reason.vt = VT_I4;
+            reason.lVal = 0;
+            (void)inputs->Put(L"Reason", 0, &reason, 0);
         }
         UniqueCom<IWbemClassObject> out;
         if (uint32_t rc = CallMethod(pid, L"Terminate", inputs.Get(), out)) {
@@ -130,7 +133,7 @@ private:
         if (FAILED(hr)) {
             return Code(hr);
         }
-        UniqueBstr space(L"ROOT\\CIMV2");
+        UniqueBstr space = MakeBstr(L"ROOT\\CIMV2");
         UniqueCom<IWbemServices> services;
         hr = locator->ConnectServer(space.Get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
                                     services.Out());
@@ -149,8 +152,8 @@ private:
         if (uint32_t rc = Connect()) {
             return rc;
         }
-        UniqueBstr path(InstancePath(pid).c_str());
-        UniqueBstr name(method);
+        UniqueBstr path = MakeBstr(InstancePath(pid).c_str());
+        UniqueBstr name = MakeBstr(method);
         HRESULT hr =
             m_services->ExecMethod(path.Get(), name.Get(), 0, nullptr, inputs, out.Out(), nullptr);
         if (FAILED(hr)) {
@@ -161,11 +164,12 @@ private:
 
     static uint32_t ReturnValue(UniqueCom<IWbemClassObject>& out) {
         UniqueVariant value;
-        if (FAILED(out->Get(L"ReturnValue", 0, value.Get(), nullptr, nullptr)) ||
-            FAILED(VariantChangeType(value.Get(), value.Get(), 0, VT_UI4))) {
+        UniqueVariant number;
+        if (FAILED(out->Get(L"ReturnValue", 0, value.Out(), nullptr, nullptr)) ||
+            FAILED(VariantChangeType(number.Out(), Source(value), 0, VT_UI4))) {
             return Code(WBEM_E_FAILED);
         }
-        return (*value).ulVal;
+        return number.Get().ulVal;
     }
 
     std::unique_ptr<ComApartment> m_apartment;  // declared first: released last

@@ -41,39 +41,14 @@ inline REGSAM ViewFlag(RegView view) {
     }
 }
 
-// Owns one open registry key; RegCloseKey on destruction. Move-only.
-class UniqueKey {
-public:
-    UniqueKey() = default;
-    explicit UniqueKey(HKEY key) : m_key(key) {}
-    UniqueKey(UniqueKey&& o) noexcept : m_key(o.m_key) { o.m_key = nullptr; }
-    UniqueKey& operator=(UniqueKey&& o) noexcept {
-        if (this != &o) {
-            Reset();
-            m_key = o.m_key;
-            o.m_key = nullptr;
-        }
-        return *this;
-    }
-    UniqueKey(const UniqueKey&) = delete;
-    UniqueKey& operator=(const UniqueKey&) = delete;
-    ~UniqueKey() { Reset(); }
-    void Reset() {
-        if (m_key != nullptr) {
-            RegCloseKey(m_key);
-            m_key = nullptr;
-        }
-    }
-    HKEY Get() const { return m_key; }
-    // Hands the key over to the caller, who closes it.
-    HKEY Release() {
-        HKEY key = m_key;
-        m_key = nullptr;
-        return key;
-    }
-
-private:
-    HKEY m_key = nullptr;
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle key) { return key != nullptr; }
+    static void Close(Handle key) { RegCloseKey(key); }
 };
+
+// One open registry key; RegCloseKey.
+using UniqueKey = UniqueResource<RegistryKeyTraits>;
 
 }  // namespace kestrel::os::win32

@@ -14,25 +14,6 @@ namespace {
 constexpr SECURITY_DESCRIPTOR_CONTROL kDaclControlBits =
     SE_DACL_AUTO_INHERIT_REQ | SE_DACL_AUTO_INHERITED | SE_DACL_PROTECTED;
 
-// Owns memory the system allocated with LocalAlloc (SIDs from ConvertStringSidToSid, SID
-// texts); LocalFree on destruction. Move-only.
-class UniqueLocal {
-public:
-    UniqueLocal() = default;
-    UniqueLocal(const UniqueLocal&) = delete;
-    UniqueLocal& operator=(const UniqueLocal&) = delete;
-    ~UniqueLocal() {
-        if (m_p != nullptr) {
-            LocalFree(m_p);
-        }
-    }
-    void** Out() { return &m_p; }
-    void* Get() const { return m_p; }
-
-private:
-    void* m_p = nullptr;
-};
-
 std::string SidText(PSID sid) {
     UniqueLocal text;
     if (!ConvertSidToStringSidA(sid, reinterpret_cast<LPSTR*>(text.Out()))) {

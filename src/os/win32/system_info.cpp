@@ -26,7 +26,7 @@ bool QuerySku(uint32_t& sku) {
         return false;
     }
     UniqueCom<IWbemServices> services;
-    UniqueBstr space(L"ROOT\\CIMV2");
+    UniqueBstr space = MakeBstr(L"ROOT\\CIMV2");
     if (FAILED(locator->ConnectServer(space.Get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
                                       services.Out()))) {
         return false;
@@ -34,8 +34,8 @@ bool QuerySku(uint32_t& sku) {
     (void)CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                             RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,
                             EOAC_NONE);
-    UniqueBstr language(L"WQL");
-    UniqueBstr query(L"SELECT OperatingSystemSKU FROM Win32_OperatingSystem");
+    UniqueBstr language = MakeBstr(L"WQL");
+    UniqueBstr query = MakeBstr(L"SELECT OperatingSystemSKU FROM Win32_OperatingSystem");
     UniqueCom<IEnumWbemClassObject> rows;
     if (FAILED(services->ExecQuery(language.Get(), query.Get(),
                                    WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
@@ -49,14 +49,13 @@ bool QuerySku(uint32_t& sku) {
         if (rows->Next(WBEM_INFINITE, 1, row.Out(), &returned) != S_OK || returned == 0) {
             break;
         }
-        VARIANT value;
-        VariantInit(&value);
-        if (SUCCEEDED(row->Get(L"OperatingSystemSKU", 0, &value, nullptr, nullptr)) &&
-            SUCCEEDED(VariantChangeType(&value, &value, 0, VT_UI4))) {
-            sku = value.ulVal;  // the last instance wins
+        UniqueVariant value;
+        UniqueVariant number;
+        if (SUCCEEDED(row->Get(L"OperatingSystemSKU", 0, value.Out(), nullptr, nullptr)) &&
+            SUCCEEDED(VariantChangeType(number.Out(), Source(value), 0, VT_UI4))) {
+            sku = number.Get().ulVal;  // the last instance wins
             found = true;
         }
-        VariantClear(&value);
     }
     return found;
 }

@@ -34,7 +34,7 @@ public:
         info.lpszTitle = title.c_str();
         info.ulFlags = flags;
         UniquePidl picked(SHBrowseForFolderW(&info));
-        if (picked.Get() == nullptr) {
+        if (!picked.Valid()) {
             return {};
         }
         wchar_t path[MAX_PATH + 1] = {};

@@ -11,6 +11,8 @@
 
 #include <string>
 
+#include "os/win32/unique_resource.h"
+
 namespace kestrel::os::win32 {
 
 // Texts cross the boundary in the system code page.
@@ -21,52 +23,34 @@ std::string Narrow(const std::wstring& text);
 // (or "\\?\UNC\") in front, "/" turned into "\". Short and relative paths stay as they are.
 std::wstring LongForm(const std::string& path);
 
-// Owns one kernel handle; CloseHandle on destruction. Move-only.
-class UniqueHandle {
-public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE h) : m_h(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-    UniqueHandle(UniqueHandle&& o) noexcept : m_h(o.m_h) { o.m_h = nullptr; }
-    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-        if (this != &o) {
-            Reset();
-            m_h = o.m_h;
-            o.m_h = nullptr;
-        }
-        return *this;
-    }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() { Reset(); }
-    void Reset() {
-        if (m_h != nullptr) {
-            CloseHandle(m_h);
-            m_h = nullptr;
-        }
-    }
-    HANDLE Get() const { return m_h; }
-    bool Valid() const { return m_h != nullptr; }
-
-private:
-    HANDLE m_h = nullptr;
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    // Creating calls answer failure with either null or INVALID_HANDLE_VALUE.
+    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { CloseHandle(h); }
 };
 
-// Owns one find handle; FindClose on destruction. Move-only.
-class UniqueFind {
-public:
-    explicit UniqueFind(HANDLE h) : m_h(h) {}
-    UniqueFind(const UniqueFind&) = delete;
-    UniqueFind& operator=(const UniqueFind&) = delete;
-    ~UniqueFind() {
-        if (m_h != INVALID_HANDLE_VALUE) {
-            FindClose(m_h);
-        }
-    }
-    HANDLE Get() const { return m_h; }
-    bool Valid() const { return m_h != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_h;
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static void Close(Handle h) { FindClose(h); }
 };
+
+// Buffers that the system allocates for the caller with LocalAlloc (SID texts, SIDs).
+struct LocalMemoryTraits {
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle p) { return p != nullptr; }
+    static void Close(Handle p) { LocalFree(p); }
+};
+
+// One kernel handle; CloseHandle.
+using UniqueHandle = UniqueResource<KernelHandleTraits>;
+// One find handle; FindClose.
+using UniqueFind = UniqueResource<FindHandleTraits>;
+// One LocalAlloc buffer; LocalFree.
+using UniqueLocal = UniqueResource<LocalMemoryTraits>;
 
 }  // namespace kestrel::os::win32

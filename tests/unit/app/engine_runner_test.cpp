@@ -2,7 +2,8 @@
 // "/auto", "/fixbrowsers", and a start after a run that was ended abruptly.
 #include <gtest/gtest.h>
 
-#include "app/engine_runner.h"
+#include "app/command_runner.h"
+#include "app/engine_services.h"
 #include "app/startup.h"
 #include "engine/browser_guard.h"
 #include "engine/uninstall_by_definition.h"
@@ -44,7 +45,8 @@ protected:
     }
     void Run(const std::string& arguments) {
         m.env.SetArguments(arguments);
-        EngineRunner runner(m.ctx);
+        EngineServices services(m.ctx);
+        CommandRunner runner(m.ctx, services);
         EXPECT_EQ(Main(m.ctx, runner), 0);
     }
     std::string Log() const { return m.files.Content(kLogFile).value_or(""); }

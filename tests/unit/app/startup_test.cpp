@@ -101,15 +101,14 @@ TEST_F(StartupTest, SwitchesReachTheActionsInOrder) {
               (std::vector<std::string>{"u:foo", "u:bar ", "sendreport", "logreport"}));
 }
 
-// The command-line runner with the later parts recorded instead of done.
-class RecordingRunner : public CommandRunner {
+// The runner's services recorded instead of done.
+class RecordingServices : public RunnerServices {
 public:
-    using CommandRunner::CommandRunner;
+    explicit RecordingServices(Context& ctx) : m_ctx(ctx) {}
     std::vector<std::string> calls;
     bool uninstallAnswer = true;
     std::string verdict = "*Uninstalled:  Thing";
 
-protected:
     bool UninstallByDefinition(const std::string& d, const std::vector<std::string>& w) override {
         calls.push_back("uninstall:" + d + " whitelist:" + std::to_string(w.size()));
         if (!verdict.empty()) {
@@ -117,12 +116,19 @@ protected:
         }
         return uninstallAnswer;
     }
+    void RemoveBrowserGuard() override { calls.push_back("guard"); }
+    bool RemoveAbandonedBrowserGuard() override {
+        calls.push_back("abandoned guard");
+        return false;
+    }
     void CleanFileSystemLeftovers() override { calls.push_back("files"); }
     void CleanRegistryLeftovers() override { calls.push_back("registry"); }
     void SendEmail(const std::string& s, const std::string&, bool quiet) override {
         calls.push_back("email:" + s + (quiet ? " quiet" : ""));
     }
-    void RemoveBrowserGuard() override { calls.push_back("guard"); }
+
+private:
+    Context& m_ctx;
 };
 
 class RunnerTest : public ::testing::Test {
@@ -138,12 +144,13 @@ protected:
         return n;
     }
     testing::FakeMachine m;
-    RecordingRunner runner{m.ctx};
+    RecordingServices services{m.ctx};
+    CommandRunner runner{m.ctx, services};
 };
 
 TEST_F(RunnerTest, UninstallRunAppendsTheLogMailsAndRemovesTheGuard) {
     runner.UninstallFromCommandLine("toolbar");
-    EXPECT_EQ(runner.calls,
+    EXPECT_EQ(services.calls,
               (std::vector<std::string>{"uninstall:toolbar whitelist:0",
                                         "email:Kestrel Log for WORKSHOP-PC quiet", "guard"}));
     // No settings file: the flags read as on.
@@ -156,25 +163,25 @@ TEST_F(RunnerTest, LogAndMailFollowTheSettings) {
     m.files.AddFile("C:\\Kestrel\\Kestrel.ini", "[Options]\r\nLogFile=0\r\nEmailResults=0\r\n");
     runner.UninstallFromCommandLine("toolbar");
     EXPECT_EQ(LogBlocks(), 0u);
-    EXPECT_EQ(runner.calls.back(), "guard");
-    EXPECT_EQ(runner.calls.size(), 2u);
+    EXPECT_EQ(services.calls.back(), "guard");
+    EXPECT_EQ(services.calls.size(), 2u);
 
     m.files.AddFile("C:\\Kestrel\\Kestrel.ini", "[Options]\r\nLogFile=1\r\nEmailResults=yes\r\n");
-    runner.verdict.clear();
+    services.verdict.clear();
     m.ctx.runLog = "fresh";
-    runner.calls.clear();
+    services.calls.clear();
     runner.UninstallFromCommandLine("nothing-matches");
     runner.UninstallFromCommandLine("again");
     // Appended once per run, also when nothing was uninstalled; no mail without a verdict.
     EXPECT_EQ(LogBlocks(), 2u);
-    for (const std::string& call : runner.calls) {
+    for (const std::string& call : services.calls) {
         EXPECT_EQ(call.find("email"), std::string::npos);
     }
 }
 
 TEST_F(RunnerTest, BlankDefinitionsUninstallNothing) {
     runner.UninstallFromCommandLine("   ");
-    EXPECT_TRUE(runner.calls.empty());
+    EXPECT_TRUE(services.calls.empty());
     EXPECT_TRUE(m.debugOut.Saw("refused an empty definition"));
 }
 
@@ -183,27 +190,27 @@ TEST_F(RunnerTest, AutoRunUsesEveryUsableBlacklistLineWithTheWhitelist) {
                     "Toolbar|note\r\n;Disabled\r\n\r\n   \r\n|only a note\r\nCoupon Printer\nLast");
     m.files.AddFile("C:\\Kestrel\\Kestrel_Whitelist.txt", "Keep Me\r\nAnd Me|why\r\n");
     runner.AutoRun();
-    EXPECT_EQ(runner.calls, (std::vector<std::string>{
-                                "uninstall:Toolbar whitelist:2",
-                                "uninstall:Coupon Printer whitelist:2",
-                                "uninstall:Last whitelist:2",
-                                "files",
-                                "registry",
-                                "email:Kestrel Log for WORKSHOP-PC quiet",
-                                "guard",
-                            }));
+    EXPECT_EQ(services.calls, (std::vector<std::string>{
+                                  "uninstall:Toolbar whitelist:2",
+                                  "uninstall:Coupon Printer whitelist:2",
+                                  "uninstall:Last whitelist:2",
+                                  "files",
+                                  "registry",
+                                  "email:Kestrel Log for WORKSHOP-PC quiet",
+                                  "guard",
+                              }));
     EXPECT_EQ(LogBlocks(), 1u);
 }
 
 TEST_F(RunnerTest, AutoRunWithoutListsStillCleansUpAndLogs) {
     runner.AutoRun();
-    EXPECT_EQ(runner.calls, (std::vector<std::string>{"files", "registry", "guard"}));
+    EXPECT_EQ(services.calls, (std::vector<std::string>{"files", "registry", "guard"}));
     EXPECT_EQ(LogBlocks(), 1u);
 }
 
 TEST_F(RunnerTest, FixBrowsersOnlyRemovesTheGuard) {
     runner.FixBrowsers();
-    EXPECT_EQ(runner.calls, std::vector<std::string>{"guard"});
+    EXPECT_EQ(services.calls, std::vector<std::string>{"guard"});
     EXPECT_EQ(LogBlocks(), 0u);
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/command_runner.h"
+#include "app/engine_services.h"
 #include "app/startup.h"
 #include "inventory/inventory_scan.h"
 #include "support/fake_machine.h"
@@ -133,7 +134,8 @@ TEST_F(InventoryScanTest, LogReportWritesTheReportFromARealScan) {
     App("tb", "Ask Toolbar", "APN", "u");
     App("z", "7-Zip", "Igor Pavlov", "u", RegView::k32);
     m.files.AddFile("C:\\Kestrel\\Kestrel.txt", "Ask\r\n");
-    CommandRunner runner(m.ctx);
+    EngineServices services(m.ctx);
+    CommandRunner runner(m.ctx, services);
     runner.LogReport();
     EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_Report.txt"),
               "Installed Apps Not Matching Definitions:  \r\n" + std::string(40, '-') +

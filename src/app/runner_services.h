@@ -1,0 +1,30 @@
+#pragma once
+// What the command-line runner hands over: the uninstall engine, the browser guard, the
+// leftover cleanups and e-mail. The composition root hands in the real ones (EngineServices);
+// tests may record the calls instead.
+
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+class RunnerServices {
+public:
+    virtual ~RunnerServices() = default;
+
+    // Uninstalls every application that the definition names and the whitelist does not
+    // protect. True when at least one was put through an uninstall, whatever its outcome.
+    [[nodiscard]] virtual bool UninstallByDefinition(const std::string& definition,
+                                                     const std::vector<std::string>& whitelist) = 0;
+    // Switches the browser guard off; harmless when it is off.
+    virtual void RemoveBrowserGuard() = 0;
+    // Switches off a guard that a run which did not finish left on, unless another Kestrel
+    // runs. True when it switched one off.
+    [[nodiscard]] virtual bool RemoveAbandonedBrowserGuard() = 0;
+    virtual void CleanFileSystemLeftovers() = 0;
+    virtual void CleanRegistryLeftovers() = 0;
+    // quiet: no message box on failure (unattended runs).
+    virtual void SendEmail(const std::string& subject, const std::string& body, bool quiet) = 0;
+};
+
+}  // namespace kestrel
