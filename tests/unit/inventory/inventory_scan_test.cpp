@@ -66,14 +66,6 @@ TEST_F(InventoryScanTest, QuietUninstallStringWinsAndFieldsAreTakenAsRead) {
               std::vector<std::string>{"  Padded Name |App|uninstall.exe /S|"});
 }
 
-TEST_F(InventoryScanTest, WhitelistHidesByNameOrPublisherButBlankLinesHideNothing) {
-    App("Office", "Microsoft Office Professional Plus 2010", "Microsoft Corporation", "x");
-    App("Reader", "Reader DC", "Adobe Systems", "x", RegView::k32);
-    App("Other", "Other App", "Someone", "x");
-    EXPECT_EQ(ScanInstalledApps(m.ctx, {"microsoft office|keep", "ADOBE", "", "   ", "|note"}),
-              std::vector<std::string>{"Other App|Other|x|Someone"});
-}
-
 TEST_F(InventoryScanTest, WithoutTheFirstKeyNothingIsReadAndWithoutTheSecondTheFirstStill) {
     App("Coupons", "Coupon Printer", "", "x", RegView::k32);
     m.registry.RemoveTree(k64, RegView::k64);
