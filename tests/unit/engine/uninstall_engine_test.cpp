@@ -86,18 +86,16 @@ TEST_F(UninstallEngine, TheSilentCommandOfEachFamilyReachesTheLauncher) {
     App inno{"Tool_is1", "Tool", "Maker", "\"C:\\Program Files\\Tool\\unins000.exe\""};
     Register(inno);
     m.registry.PutString(KeyOf(inno), "Inno Setup: Setup Version", "5.5.9 (u)");
-    Register({"Nsis", "Nsis App", "Maker", "\"C:\\Program Files\\Nsis App\\uninst.exe\""});
     App quiet{"Quiet", "Quiet App", "Maker", "\"C:\\Quiet\\uninstall.exe\" /ask"};
     Register(quiet);
     m.registry.PutString(KeyOf(quiet), "QuietUninstallString", "\"C:\\Quiet\\uninstall.exe\" /s");
     m.processes.fallback = [](const std::string&) { return std::optional<Program>(Program{}); };
 
     EXPECT_TRUE(Uninstall("a"));  // every name or publisher holds an "a"
-    EXPECT_EQ(
-        m.processes.CommandLines(),
-        (Lines{"\"C:\\Program Files\\Nsis App\\uninst.exe\" /S", "\"C:\\Quiet\\uninstall.exe\" /s",
-               "\"C:\\Program Files\\Tool\\unins000.exe\" /sp- /silent /norestart",
-               "msiexec.exe /passive /norestart /x{ac76ba86-7ad7-1033-7b44-ac0f074e4100}"}));
+    EXPECT_EQ(m.processes.CommandLines(),
+              (Lines{"\"C:\\Quiet\\uninstall.exe\" /s",
+                     "\"C:\\Program Files\\Tool\\unins000.exe\" /sp- /silent /norestart",
+                     "msiexec.exe /passive /norestart /x{ac76ba86-7ad7-1033-7b44-ac0f074e4100}"}));
     for (const auto& launch : m.processes.launches) {
         EXPECT_EQ(launch.showWindow, 1);
         EXPECT_TRUE(launch.inGroup);  // its descendants are waited for
