@@ -7,8 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "e2e/kestrel_sandbox.h"
-#include "win32/win32_machine.h"
+#include "os/win32/win32_ports.h"
 
 namespace kestrel::e2e {
 namespace {
@@ -32,23 +31,19 @@ std::vector<PROCESSENTRY32> Processes(const std::string& exeName) {
     return found;
 }
 
+os::FileSystem& Files() {
+    static const std::unique_ptr<os::FileSystem> files = os::win32::MakeFileSystem();
+    return *files;
+}
+
 void Require(bool ok, const std::string& what) {
     if (!ok) {
         throw std::runtime_error(what);
     }
 }
 
-// Starts a command line; the handle of its process.
-HANDLE Launch(const std::string& commandLine) {
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    std::string line = commandLine;
-    Require(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                           &pi),
-            "cannot start " + commandLine);
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
+REGSAM ViewFlag(bool view32) {
+    return view32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 }
 
 // Reads a value of an HKLM key (64-bit view) into at most size bytes at data.
@@ -65,13 +60,13 @@ bool QueryMachineValue(const std::string& keyPath, const std::string& name, void
     return rc == ERROR_SUCCESS;
 }
 
-// Writes a value of an HKLM key (64-bit view), making the key when it is missing.
+// Writes a value of an HKLM key, making the key when it is missing.
 void SetMachineValue(const std::string& keyPath, const std::string& name, DWORD type,
-                     const void* data, DWORD size) {
+                     const void* data, DWORD size, bool view32) {
     HKEY key = nullptr;
     Require(
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0,
-                        KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr) == ERROR_SUCCESS,
+                        KEY_SET_VALUE | ViewFlag(view32), nullptr, &key, nullptr) == ERROR_SUCCESS,
         "creating " + keyPath);
     RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(key);
@@ -79,8 +74,26 @@ void SetMachineValue(const std::string& keyPath, const std::string& name, DWORD 
 
 }  // namespace
 
-int RunAndWait(const std::string& commandLine, unsigned timeoutMs) {
-    HANDLE process = Launch(commandLine);
+std::string TestProgramFolder() {
+    char buffer[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    std::string path = buffer;
+    return path.substr(0, path.rfind('\\') + 1);
+}
+
+void* StartProcess(const std::string& commandLine, const std::string& folder) {
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    Require(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           folder.empty() ? nullptr : folder.c_str(), &si, &pi),
+            "cannot start " + commandLine);
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+int WaitAndClose(void* process, unsigned timeoutMs) {
     DWORD code = static_cast<DWORD>(-1);
     if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
         GetExitCodeProcess(process, &code);
@@ -99,10 +112,9 @@ void InstallNsis(const std::string& file) {
 void InstallMsi() {
     // Installed from the prefix's own drive, as a technician's copy would be.
     const std::string copy = "C:\\kestrel-tests\\msi-app.msi";
-    CreateDirectoryA("C:\\kestrel-tests", nullptr);
-    Require(
-        CopyFileA((TestProgramFolder() + "installers\\msi-app.msi").c_str(), copy.c_str(), FALSE),
-        "copying the test package");
+    (void)Files().CreateFolder("C:\\kestrel-tests");
+    Require(Files().Copy(TestProgramFolder() + "installers\\msi-app.msi", copy, false) == 0,
+            "copying the test package");
     Require(RunAndWait("msiexec.exe /i \"" + copy + "\" /qn") == 0, "installing the package");
 }
 
@@ -114,16 +126,11 @@ void InstallInnoStandIn(const std::string& folder, const std::string& key,
             "installing the Inno Setup stand-in");
 }
 
-void PlaceBrowserStandIn(const std::string& path) {
-    const std::string folder = path.substr(0, path.rfind('\\'));
-    CreateDirectoryA("C:\\kestrel-tests", nullptr);
-    CreateDirectoryA(folder.c_str(), nullptr);
+void StartBrowserStandIn(const std::string& path) {
+    (void)Files().CreateFolderTree(path.substr(0, path.rfind('\\')));
     Require(CopyFileA((TestProgramFolder() + "kestrel_stand_in.exe").c_str(), path.c_str(), FALSE),
             "placing " + path);
-}
-
-void StartBrowserStandIn(const std::string& path) {
-    CloseHandle(Launch("\"" + path + "\" --stay"));
+    CloseHandle(StartProcess("\"" + path + "\" --stay"));
     // Running once it has written its line.
     const std::string started = path.substr(0, path.rfind('\\') + 1) + "started.txt";
     for (int i = 0; i < 200 && !PathExists(started); ++i) {
@@ -133,9 +140,8 @@ void StartBrowserStandIn(const std::string& path) {
 
 bool MachineKeyExists(const std::string& keyPath, bool view32) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0,
-                      KEY_READ | (view32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY),
-                      &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | ViewFlag(view32), &key) !=
+        ERROR_SUCCESS) {
         return false;
     }
     RegCloseKey(key);
@@ -158,45 +164,39 @@ std::optional<unsigned> MachineDword(const std::string& keyPath, const std::stri
     return value;
 }
 
-void SetMachineText(const std::string& keyPath, const std::string& name, const std::string& value) {
-    SetMachineValue(keyPath, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+void SetMachineText(const std::string& keyPath, const std::string& name, const std::string& value,
+                    bool view32) {
+    SetMachineValue(keyPath, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1),
+                    view32);
 }
 
 void SetMachineDword(const std::string& keyPath, const std::string& name, unsigned value) {
     const DWORD data = value;
-    SetMachineValue(keyPath, name, REG_DWORD, &data, sizeof(data));
-}
-
-void DeleteMachineKey(const std::string& keyPath) {
-    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), KEY_WOW64_64KEY, 0);
+    SetMachineValue(keyPath, name, REG_DWORD, &data, sizeof(data), false);
 }
 
 bool Registered(const std::string& subkey, bool view32) {
     return MachineKeyExists(std::string(kUninstallKey) + "\\" + subkey, view32);
 }
 
-bool DebuggerValuesIgnored() {
-    return testing::RunningUnderWine();
+void Register(const std::string& subkey,
+              const std::vector<std::pair<std::string, std::string>>& values, bool view32) {
+    for (const auto& [name, data] : values) {
+        SetMachineText(std::string(kUninstallKey) + "\\" + subkey, name, data, view32);
+    }
 }
 
 bool PathExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return Files().Attributes(path) != os::kInvalidAttributes;
 }
 
 std::optional<std::string> ReadFileText(const std::string& path) {
-    HANDLE h = CreateFileW(os::win32::LongForm(path).c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
-    std::string content;
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(h, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
-        content.append(buffer, got);
-    }
-    CloseHandle(h);
-    return content;
+    std::string bytes;
+    return Files().ReadAll(path, bytes) == 0 ? std::optional(bytes) : std::nullopt;
+}
+
+void WriteFileText(const std::string& path, const std::string& bytes) {
+    Require(Files().Write(path, bytes, os::WriteMode::kTruncate) == 0, "writing " + path);
 }
 
 int CountProcesses(const std::string& exeName) {

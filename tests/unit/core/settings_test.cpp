@@ -20,6 +20,9 @@ TEST_F(SettingsTest, MissingFileAndKeysReadEmptyAndTheFirstWriteMakesTheFile) {
     EXPECT_EQ(ReadIniSection(m.ctx, ini, "Options", "LogFile"), "1");
     EXPECT_EQ(ReadIniSection(m.ctx, ini, "Options", "EmailResults"), "");
     EXPECT_EQ(ReadIniSection(m.ctx, "C:\\Kestrel\\absent.ini", "Options", "LogFile"), "");
+    // Malformed lines do not hide the rest.
+    m.files.AddFile(ini, "garbage\r\n[Options\r\n[Options]\r\n=no key\r\nLogFile=0\r\n");
+    EXPECT_EQ(ReadIniSection(m.ctx, ini, "Options", "LogFile"), "0");
 }
 
 TEST_F(SettingsTest, ValuesOfAnyLengthAreReadWhole) {
@@ -29,13 +32,6 @@ TEST_F(SettingsTest, ValuesOfAnyLengthAreReadWhole) {
         WriteIni(m.ctx, ini, "EmailConfig", "Long", value);
         EXPECT_EQ(ReadIniSection(m.ctx, ini, "EmailConfig", "Long"), value) << length;
     }
-}
-
-TEST_F(SettingsTest, MalformedLinesDoNotHideTheRest) {
-    m.files.AddFile(ini,
-                    "garbage without equals\r\n[Options\r\n[Options]\r\n=no key\r\n"
-                    "LogFile=1\r\n");
-    EXPECT_EQ(ReadIniSection(m.ctx, ini, "Options", "LogFile"), "1");
 }
 
 TEST_F(SettingsTest, FlagsConvertLikeNumbers) {

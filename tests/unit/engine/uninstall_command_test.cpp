@@ -32,7 +32,7 @@ TEST(SilentUninstallCommand, InnoSetupGetsItsSilentSwitches) {
               "unins000.exe /VERYSILENT /sp- /silent /norestart");
 }
 
-TEST(SilentUninstallCommand, EverythingElseIsTakenForNsis) {
+TEST(SilentUninstallCommand, EverythingElseIsTakenForNsisAndNothingStaysNothing) {
     EXPECT_EQ(SilentUninstallCommand("\"C:\\Program Files\\App\\uninst.exe\"", false),
               "\"C:\\Program Files\\App\\uninst.exe\" /S");
     EXPECT_EQ(SilentUninstallCommand("\"C:\\App\\uninst.exe\" /S", false),
@@ -40,9 +40,6 @@ TEST(SilentUninstallCommand, EverythingElseIsTakenForNsis) {
     // Any "/s" counts, also inside a path.
     EXPECT_EQ(SilentUninstallCommand("C:/setup/uninst.exe", false), "C:/setup/uninst.exe");
     EXPECT_EQ(SilentUninstallCommand("uninst.exe /sp-", false), "uninst.exe /sp-");
-}
-
-TEST(SilentUninstallCommand, AnEmptyCommandRunsNothing) {
     EXPECT_EQ(SilentUninstallCommand("", false), "");
     EXPECT_EQ(SilentUninstallCommand("", true), "");
 }

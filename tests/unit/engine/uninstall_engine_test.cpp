@@ -86,18 +86,16 @@ TEST_F(UninstallEngine, TheSilentCommandOfEachFamilyReachesTheLauncher) {
     App inno{"Tool_is1", "Tool", "Maker", "\"C:\\Program Files\\Tool\\unins000.exe\""};
     Register(inno);
     m.registry.PutString(KeyOf(inno), "Inno Setup: Setup Version", "5.5.9 (u)");
-    Register({"Nsis", "Nsis App", "Maker", "\"C:\\Program Files\\Nsis App\\uninst.exe\""});
     App quiet{"Quiet", "Quiet App", "Maker", "\"C:\\Quiet\\uninstall.exe\" /ask"};
     Register(quiet);
     m.registry.PutString(KeyOf(quiet), "QuietUninstallString", "\"C:\\Quiet\\uninstall.exe\" /s");
     m.processes.fallback = [](const std::string&) { return std::optional<Program>(Program{}); };
 
     EXPECT_TRUE(Uninstall("a"));  // every name or publisher holds an "a"
-    EXPECT_EQ(
-        m.processes.CommandLines(),
-        (Lines{"\"C:\\Program Files\\Nsis App\\uninst.exe\" /S", "\"C:\\Quiet\\uninstall.exe\" /s",
-               "\"C:\\Program Files\\Tool\\unins000.exe\" /sp- /silent /norestart",
-               "msiexec.exe /passive /norestart /x{ac76ba86-7ad7-1033-7b44-ac0f074e4100}"}));
+    EXPECT_EQ(m.processes.CommandLines(),
+              (Lines{"\"C:\\Quiet\\uninstall.exe\" /s",
+                     "\"C:\\Program Files\\Tool\\unins000.exe\" /sp- /silent /norestart",
+                     "msiexec.exe /passive /norestart /x{ac76ba86-7ad7-1033-7b44-ac0f074e4100}"}));
     for (const auto& launch : m.processes.launches) {
         EXPECT_EQ(launch.showWindow, 1);
         EXPECT_TRUE(launch.inGroup);  // its descendants are waited for
@@ -116,35 +114,26 @@ TEST_F(UninstallEngine, AnUninstallerThatRelaunchesItselfIsFollowedToItsEnd) {
     EXPECT_EQ(Verdicts(), Lines{"*Uninstalled:  Relauncher"});
 }
 
-TEST_F(UninstallEngine, AHangingUninstallerIsLeftBehindAfterTheTimeLimit) {
-    App app = Installed("Stuck", "Stuck App", "Maker", RegView::k64, 10'000'000);
-    const uint32_t start = m.clock.milliseconds;
-    EXPECT_TRUE(Uninstall("stuck"));
-    EXPECT_EQ(m.clock.milliseconds - start, 300001u);
-    EXPECT_TRUE(m.processes.Running(m.processes.launches.back().pid));
-    EXPECT_EQ(Verdicts(), Lines{"*Uninstall Failed:  Stuck App"});
-    EXPECT_FALSE(Gone(app));
-    EXPECT_TRUE(m.debugOut.Saw("\t\tSuccess=False"));
-}
-
-TEST_F(UninstallEngine, TheTimeLimitComesFromTheSettingsWhenItIsAWholeNumber) {
+TEST_F(UninstallEngine, AHangingUninstallerIsLeftBehindAfterTheTimeLimitOfTheSettings) {
     EXPECT_EQ(UninstallTimeLimit(m.ctx), 300000);
     auto limitFor = [&](const std::string& text) {
         m.files.AddFile(m.ctx.settingsFile, "[Options]\r\nUninstallTimeout=" + text + "\r\n");
         return UninstallTimeLimit(m.ctx);
     };
-    EXPECT_EQ(limitFor("2500"), 2500);
     EXPECT_EQ(limitFor(" 900 "), 900);
     EXPECT_EQ(limitFor("2147483647"), 2147483647);
     // No whole number above zero that fits: the default.
     for (const char* text : {"0", "-5", "2147483648", "99999999999999999999", "1e3", "fast", ""}) {
         EXPECT_EQ(limitFor(text), 300000) << text;
     }
-    m.files.AddFile(m.ctx.settingsFile, "[Options]\r\nUninstallTimeout=2500\r\n");
-    Installed("Stuck", "Stuck App", "Maker", RegView::k64, 10'000'000);
+    EXPECT_EQ(limitFor("2500"), 2500);
+    App app = Installed("Stuck", "Stuck App", "Maker", RegView::k64, 10'000'000);
     const uint32_t start = m.clock.milliseconds;
-    (void)Uninstall("stuck");
+    EXPECT_TRUE(Uninstall("stuck"));
     EXPECT_EQ(m.clock.milliseconds - start, 2501u);
+    EXPECT_TRUE(m.processes.Running(m.processes.launches.back().pid));
+    EXPECT_EQ(Verdicts(), Lines{"*Uninstall Failed:  Stuck App"});
+    EXPECT_FALSE(Gone(app));
 }
 
 TEST_F(UninstallEngine, BothPassesInTurnAndTheSecondFindsWhatTheFirstLeft) {
@@ -192,22 +181,13 @@ TEST_F(UninstallEngine, ProtectionByWhitelistAndWindowsUpdatesAndMatchingByPubli
     App byPublisher = Installed("Helper", "Helper Service", "Bundle Media");
     App whitelistedName = Installed("Keep", "Bundle Keeper Pro", "Other Co");
     App whitelistedPublisher = Installed("Pub", "Bundle Player", "Trusted Vendor Inc");
-    App barred = Installed("Barred", "Bundle A|B Edition", "Co");
     App update = Installed("KB1", "SECURITY UPDATE for Bundle (KB123)", "Microsoft");
-    App hotfix = Installed("KB2", "Hotfix for Bundle - update KB976902", "Microsoft");
-    const Lines whitelist = {"Keeper|our own tool", "", "   |blank term", "trusted vendor",
-                             "A|B|two bars"};
-    EXPECT_TRUE(Uninstall("bundle", whitelist));
+    EXPECT_TRUE(Uninstall("bundle", {"Keeper|our own tool", "", "   |blank", "trusted vendor"}));
     EXPECT_TRUE(Gone(byPublisher));
-    for (const App& kept : {whitelistedName, whitelistedPublisher, barred, update, hotfix}) {
+    for (const App& kept : {whitelistedName, whitelistedPublisher, update}) {
         EXPECT_FALSE(Gone(kept)) << kept.name;
     }
     EXPECT_EQ(Verdicts(), Lines{"*Uninstalled:  Helper Service"});
-
-    // A blank whitelist protects nothing; a whitelist line with only the first part of
-    // "A|B" does.
-    EXPECT_TRUE(Uninstall("bundle a|b", {"", "|"}));
-    EXPECT_TRUE(Gone(barred));
 }
 
 TEST_F(UninstallEngine, AnApplicationWithoutAnUninstallCommandStillCounts) {
@@ -262,9 +242,6 @@ TEST_F(UninstallEngine, TheGuardIsOnAroundEachUninstallAndBrowsersAreClosedBefor
     uninstaller.onStart = [&] {
         seen = m.registry.SubkeyNames(kIfeo);
         EXPECT_FALSE(m.processes.Running(browser));
-        auto debugger = m.registry.GetValue(kIfeo + "\\opera.exe", "Debugger");
-        ASSERT_TRUE(debugger);
-        EXPECT_EQ(debugger->data, std::string("IFEO_Silent_Dummy.exe\0", 22));
     };
     m.processes.OnProgram("C:\\Apps\\Ads\\uninst.exe", uninstaller);
     EXPECT_TRUE(Uninstall("ads"));
@@ -284,13 +261,6 @@ TEST_F(UninstallEngine, ABlankDefinitionUninstallsNothing) {
     EXPECT_FALSE(Uninstall("   "));
     EXPECT_TRUE(m.processes.launches.empty());
     EXPECT_EQ(m.ctx.runLog, "start");
-}
-
-TEST_F(UninstallEngine, AnEmptyUninstallCommandStartsNothing) {
-    RunUninstallString(m.ctx, "", false);
-    RunUninstallString(m.ctx, "", true);
-    EXPECT_TRUE(m.processes.launches.empty());
-    EXPECT_TRUE(m.debugOut.lines.empty());
 }
 
 TEST_F(UninstallEngine, WhatCannotBeSeenGoneCountsAsStillInstalled) {

@@ -46,49 +46,27 @@ TEST_F(DefinitionListsTest, MissingBlackOrWhitelistLeavesTheBoxButStillNotifies)
     EXPECT_EQ(boxes.txtDefs, "typed");
     EXPECT_EQ(boxes.Text1, "kept");
     EXPECT_EQ(notices.seen.size(), 2u);
-    m.files.AddFolder("C:\\Kestrel\\Kestrel.txt");  // a folder where the list should be
-    lists.ReloadBlacklist();
-    EXPECT_EQ(boxes.txtDefs, "typed");
 }
 
-TEST_F(DefinitionListsTest, RegistryAndFileSystemReloadsClearEveryBoxFirst) {
-    boxes.Text4 = "old4";
-    boxes.Text3 = "old3";
-    boxes.Text2 = "old2";
-    m.files.AddFile("C:\\Kestrel\\Kestrel_RegKeys.txt", "SOFTWARE\\Conduit\r\n");
+TEST_F(DefinitionListsTest, PagesSaveEveryBoxAndReloadIntoClearedBoxes) {
+    boxes.Text3 = "SOFTWARE\\Conduit";
+    boxes.Text4 = "v";
+    lists.SaveRegistryDefinitions();
+    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_RegKeys.txt"), "SOFTWARE\\Conduit\r\n");
+    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_RunValues.txt"), "\r\n");  // an empty box
+    boxes.Text4 = boxes.Text3 = boxes.Text2 = "typed over";
     lists.ReloadRegistryDefinitions();
-    EXPECT_EQ(boxes.Text4, "");
-    EXPECT_EQ(boxes.Text3, "SOFTWARE\\Conduit");
-    EXPECT_EQ(boxes.Text2, "");
+    EXPECT_EQ(boxes.Text2 + "|" + boxes.Text3 + "|" + boxes.Text4, "|SOFTWARE\\Conduit|v");
+
     boxes.Text5 = "x";
-    boxes.Text7 = "y";
     m.files.AddFile("C:\\Kestrel\\Kestrel_StartMenuFolders.txt", "Ask Toolbar");
     lists.ReloadFileSystemDefinitions();
     EXPECT_EQ(boxes.Text5, "");
     EXPECT_EQ(boxes.Text7, "Ask Toolbar");
     EXPECT_EQ(notices.seen, (std::vector<std::string>{
+                                "Operation Completed.|Registry Definitions Saved.",
                                 "Operation Completed.|Registry Definitions Refreshed.",
                                 "Operation Completed.|File System Definitions Refreshed."}));
-}
-
-TEST_F(DefinitionListsTest, SavesWriteEveryBoxOfThePage) {
-    boxes.Text4 = "v";
-    boxes.Text3 = "k";
-    boxes.Text2 = "";
-    lists.SaveRegistryDefinitions();
-    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_RegValues.txt"), "v\r\n");
-    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_RegKeys.txt"), "k\r\n");
-    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_RunValues.txt"), "\r\n");
-    boxes.Text5 = "%programfiles%\\Ask.com";
-    boxes.Text7 = "Ask";
-    lists.SaveFileSystemDefinitions();
-    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_StartMenuFolders.txt"), "Ask\r\n");
-    boxes.Text1 = "Office";
-    lists.SaveWhitelist();
-    EXPECT_EQ(notices.seen.back(), "Operation Completed.|Whitelist Saved.");
-    // An empty list saves as one line end and reloads empty.
-    lists.ReloadRegistryDefinitions();
-    EXPECT_EQ(boxes.Text2, "");
 }
 
 TEST_F(DefinitionListsTest, AddedEntriesGoOnTopByTheirSearchTerm) {
@@ -101,17 +79,6 @@ TEST_F(DefinitionListsTest, AddedEntriesGoOnTopByTheirSearchTerm) {
     EXPECT_FALSE(lists.definitionsAltered);
     lists.AddWhitelistEntry("Keep|note|more");
     EXPECT_EQ(boxes.Text1, "Keep|note\r\n");
-}
-
-TEST_F(DefinitionListsTest, TenThousandLinesLoadAndSave) {
-    std::string content;
-    for (int i = 0; i < 10000; ++i) {
-        content += "Entry " + std::to_string(i) + "\r\n";
-    }
-    m.files.AddFile("C:\\Kestrel\\Kestrel.txt", content);
-    lists.ReloadBlacklist();
-    lists.SaveBlacklist();
-    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel.txt"), content);
 }
 
 TEST(Matching, TermsMatchNameOrPublisherIgnoringCaseButNotBlanks) {
@@ -163,19 +130,12 @@ TEST(Markup, EscapesInTheirOrder) {
     EXPECT_EQ(fMuF("{?}&amp;<LineBreak/>"), "(_)&amp;amp;&lt;LineBreak/&gt;");
 }
 
-TEST(Markup, EntryHasTheThreeRowsWithEscapedValues) {
+TEST(Markup, EntryShowsItsThreeFieldsEscapedAndNotTheKey) {
     const std::string m = EntryMarkup({"Tom's App", "{KEY}", "\"C:\\x.exe\" /u", "A&B"});
-    EXPECT_EQ(m.find("<Border BorderThickness='2' BorderBrush='Gray' Margin='0, 2, 0, 2' "
-                     "Padding='3'><StackPanel Orientation='Horizontal'><Grid>"),
-              0u);
-    EXPECT_NE(m.find("<TextBlock Margin='6, 0, 0, 0' Grid.Column='1' Text='Tom&apos;s App'/>"),
-              std::string::npos);
-    EXPECT_NE(m.find("<TextBlock Margin='6, 0, 0, 0'  Grid.Column='1' Grid.Row='1'  "
-                     "Text='A&amp;B'/>"),
-              std::string::npos);
-    EXPECT_NE(m.find("Grid.Row='2'  Text='&quot;C:\\x.exe&quot; /u'/></Grid></StackPanel>"
-                     "</Border>"),
-              std::string::npos);
+    for (const char* shown :
+         {"Text='Tom&apos;s App'/>", "Text='A&amp;B'/>", "Text='&quot;C:\\x.exe&quot; /u'/>"}) {
+        EXPECT_NE(m.find(shown), std::string::npos) << shown;
+    }
     EXPECT_EQ(m.find("{KEY}"), std::string::npos);
 }
 
@@ -194,8 +154,6 @@ TEST(Placement, RecordsGoToTheirListsAndMatchingOnesAreChecked) {
     ASSERT_EQ(lists.matching.size(), 3u);
     EXPECT_EQ(lists.matching[0].data, (std::vector<std::string>{"Alpha", "k0", "u0"}));
     EXPECT_EQ(lists.matching[2].data[0], "Ask Toolbar");
-    EXPECT_EQ(lists.matching[2].Markup(),
-              EntryMarkup({"Ask Toolbar", "{A}", "msiexec /x{A}", "APN"}));
     for (const AppListEntry& e : lists.matching) {
         EXPECT_TRUE(e.checked);
     }
@@ -204,18 +162,6 @@ TEST(Placement, RecordsGoToTheirListsAndMatchingOnesAreChecked) {
     EXPECT_FALSE(lists.notInDefs[0].checked);
     SortCollection(records, false);
     EXPECT_EQ(records.front(), "zeta|k1|u1|p");
-}
-
-TEST(Placement, WithoutABlacklistEverythingIsNotInDefs) {
-    AppLists lists;
-    PlaceApps(lists, {"A|k|u|p", "B|k|u|p"}, {});
-    EXPECT_EQ(lists.notInDefs.size(), 2u);
-    EXPECT_TRUE(lists.matching.empty());
-    // Only disabled lines: nothing matches, the hidden ones are gone.
-    AppLists hidden;
-    PlaceApps(hidden, {"A|k|u|p", "B|k|u|p"}, {";A"});
-    EXPECT_EQ(hidden.notInDefs.size(), 1u);
-    EXPECT_TRUE(hidden.matching.empty());
 }
 
 TEST(Placement, RecordsWithBarsOrFewFieldsStillPlace) {
@@ -227,29 +173,10 @@ TEST(Placement, RecordsWithBarsOrFewFieldsStillPlace) {
     EXPECT_NE(lists.matching[0].Markup().find("Grid.Row='1'  Text=''/>"), std::string::npos);
 }
 
-TEST(Report, TextIsByteExact) {
-    AppLists lists;
-    EXPECT_EQ(ReportText(lists), "Installed Apps Not Matching Definitions:  \r\n" +
-                                     std::string(40, '-') +
-                                     "\r\n\r\n\r\nInstalled Apps Matching Blacklist:  \r\n" +
-                                     std::string(40, '-') + "\r\n");
-    AddAppToList(lists, "7-Zip|7z|u|p", false);
-    AddAppToList(lists, "Firefox|ff|u|p", false);
-    AddAppToList(lists, "|empty name|u|p", false);
-    AddAppToList(lists, "Ask Toolbar|a|u|p", true);
-    EXPECT_EQ(ReportText(lists),
-              "Installed Apps Not Matching Definitions:  \r\n" + std::string(40, '-') +
-                  "\r\n7-Zip\r\nFirefox\r\n\r\nInstalled Apps Matching Blacklist:  \r\n" +
-                  std::string(40, '-') + "\r\nAsk Toolbar");
-}
-
-TEST(Report, WrittenToTheFileOrMailedNeverBoth) {
+TEST(Report, AMailedReportIsNotWrittenToTheFile) {
     testing::FakeMachine m;
     AppLists lists;
     AddAppToList(lists, "Ask Toolbar|a|u|p", true);
-    m.files.AddFile("C:\\Kestrel\\Kestrel_Report.txt", "an older report");
-    LogResultsOnly(m.ctx, lists, false, false, nullptr);
-    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_Report.txt"), ReportText(lists) + "\r\n");
     std::vector<std::string> sent;
     m.files.AddFile("C:\\Kestrel\\Kestrel_Report.txt", "untouched");
     LogResultsOnly(m.ctx, lists, false, true,

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "app/command_runner.h"
-#include "app/engine_services.h"
 #include "app/startup.h"
 #include "inventory/inventory_scan.h"
 #include "support/fake_machine.h"
@@ -68,14 +66,6 @@ TEST_F(InventoryScanTest, QuietUninstallStringWinsAndFieldsAreTakenAsRead) {
               std::vector<std::string>{"  Padded Name |App|uninstall.exe /S|"});
 }
 
-TEST_F(InventoryScanTest, WhitelistHidesByNameOrPublisherButBlankLinesHideNothing) {
-    App("Office", "Microsoft Office Professional Plus 2010", "Microsoft Corporation", "x");
-    App("Reader", "Reader DC", "Adobe Systems", "x", RegView::k32);
-    App("Other", "Other App", "Someone", "x");
-    EXPECT_EQ(ScanInstalledApps(m.ctx, {"microsoft office|keep", "ADOBE", "", "   ", "|note"}),
-              std::vector<std::string>{"Other App|Other|x|Someone"});
-}
-
 TEST_F(InventoryScanTest, WithoutTheFirstKeyNothingIsReadAndWithoutTheSecondTheFirstStill) {
     App("Coupons", "Coupon Printer", "", "x", RegView::k32);
     m.registry.RemoveTree(k64, RegView::k64);
@@ -124,25 +114,7 @@ TEST_F(InventoryScanTest, EnumerationPlacesSortedRecordsAgainstTheLists) {
               (std::vector<std::string>{"Ask Toolbar", "Same Name", "Same Name"}));
     EXPECT_EQ(lists.matching[1].data[1], "a");  // equal names: by subkey name
     EXPECT_EQ(Names(lists.notInDefs), (std::vector<std::string>{"Zeta Upper", "alpha lower"}));
-    for (const AppListEntry& e : lists.matching) {
-        EXPECT_TRUE(e.checked);
-    }
     EXPECT_FALSE(m.files.Exists("C:\\Kestrel\\Kestrel_StartMenuFolders.txt"));
-}
-
-TEST_F(InventoryScanTest, LogReportWritesTheReportFromARealScan) {
-    App("tb", "Ask Toolbar", "APN", "u");
-    App("z", "7-Zip", "Igor Pavlov", "u", RegView::k32);
-    m.files.AddFile("C:\\Kestrel\\Kestrel.txt", "Ask\r\n");
-    EngineServices services(m.ctx);
-    CommandRunner runner(m.ctx, services);
-    runner.LogReport();
-    EXPECT_EQ(m.files.Content("C:\\Kestrel\\Kestrel_Report.txt"),
-              "Installed Apps Not Matching Definitions:  \r\n" + std::string(40, '-') +
-                  "\r\n7-Zip\r\n\r\nInstalled Apps Matching Blacklist:  \r\n" +
-                  std::string(40, '-') + "\r\nAsk Toolbar\r\n");
-    runner.SendReport();  // no mail in this version: nothing written, a debug line
-    EXPECT_TRUE(m.debugOut.Saw("E-mail (Kestrel Report for WORKSHOP-PC)"));
 }
 
 }  // namespace
