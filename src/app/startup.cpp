@@ -28,14 +28,7 @@ void Step(Context& ctx, F&& step) {
 }
 
 void SetDefinitionPaths(Context& ctx) {
-    const std::string app = AppPath(ctx);
-    ctx.definitions.blacklist = app + "Kestrel.txt";
-    ctx.definitions.whitelist = app + "Kestrel_Whitelist.txt";
-    ctx.definitions.regValues = app + "Kestrel_RegValues.txt";
-    ctx.definitions.regKeys = app + "Kestrel_RegKeys.txt";
-    ctx.definitions.runValues = app + "Kestrel_RunValues.txt";
-    ctx.definitions.fileSystemObjects = app + "Kestrel_FileSystemObjects.txt";
-    ctx.definitions.startMenuFolders = app + "Kestrel_StartMenuFolders.txt";
+    ctx.definitions = DefinitionPathsIn(AppPath(ctx));
 }
 
 void MigrateOldBlacklist(Context& ctx) {

@@ -21,6 +21,9 @@ struct DefinitionPaths {
     std::string startMenuFolders;   // "Kestrel_StartMenuFolders.txt"
 };
 
+// The seven list files in the program's folder (with its trailing "\").
+DefinitionPaths DefinitionPathsIn(const std::string& appPath);
+
 class Context {
 public:
     explicit Context(os::Ports ports);

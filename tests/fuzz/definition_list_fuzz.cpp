@@ -32,17 +32,6 @@ void Require(bool condition) {
     }
 }
 
-void SetListPaths(kestrel::Context& ctx) {
-    const std::string app = "C:\\Kestrel\\";
-    ctx.definitions.blacklist = app + "Kestrel.txt";
-    ctx.definitions.whitelist = app + "Kestrel_Whitelist.txt";
-    ctx.definitions.regValues = app + "Kestrel_RegValues.txt";
-    ctx.definitions.regKeys = app + "Kestrel_RegKeys.txt";
-    ctx.definitions.runValues = app + "Kestrel_RunValues.txt";
-    ctx.definitions.fileSystemObjects = app + "Kestrel_FileSystemObjects.txt";
-    ctx.definitions.startMenuFolders = app + "Kestrel_StartMenuFolders.txt";
-}
-
 // A loaded box holds the file's non-empty lines joined by CR LF, and nothing else.
 void CheckBox(const std::string& box, const std::string& file) {
     Require(box.size() <= 2 * file.size());
@@ -140,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string whitelist = nul == std::string::npos ? std::string() : input.substr(nul + 1);
 
     FakeMachine m;
-    SetListPaths(m.ctx);
+    m.ctx.definitions = kestrel::DefinitionPathsIn("C:\\Kestrel\\");
     m.files.AddFile(m.ctx.definitions.blacklist, blacklist);
     m.files.AddFile(m.ctx.definitions.whitelist, whitelist);
     m.files.AddFile(m.ctx.definitions.regValues, blacklist);
