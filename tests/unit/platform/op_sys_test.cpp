@@ -107,10 +107,11 @@ TEST_F(OpSys, Update1NeedsABuildLabExBeyond17030) {
 }
 
 TEST_F(OpSys, EditionsBySku) {
-    const std::pair<uint32_t, const char*> cases[] = {
-        {0, " Undefined Edition "},      {1, " Ultimate "},      {25, " SBS Premium "},
-        {26, " Unknown (SKU Bit 26) "},  {48, " Professional "}, {103, " Pro w/Media Center "},
-        {119, " Unknown (SKU Bit 119) "}};
+    const std::pair<uint32_t, const char*> cases[] = {{0, " Undefined Edition "},
+                                                      {26, " Unknown (SKU Bit 26) "},
+                                                      {48, " Professional "},
+                                                      {103, " Pro w/Media Center "},
+                                                      {119, " Unknown (SKU Bit 119) "}};
     for (const auto& [sku, edition] : cases) {
         EXPECT_EQ(EditionFromSku(sku), edition) << sku;
     }
