@@ -54,9 +54,8 @@ TEST_F(RegistryDeletion, AKeyGoesWithItsTreeEachKeyRepairedFirst) {
     EXPECT_FALSE(m.registry.KeyExists("HKLM\\SOFTWARE\\Vendor\\App"));
     EXPECT_TRUE(m.registry.KeyExists("HKLM\\SOFTWARE\\Vendor"));
     EXPECT_TRUE(m.processes.launches.empty());
-    EXPECT_EQ(Lines(m.debugOut.lines.end() - 3, m.debugOut.lines.end()),
-              (Lines{"\tmodRegistry\\fDeleteKey: ", "\t\t- Key: HKLM\\SOFTWARE\\Vendor\\App",
-                     "\t\t- lResult: 0 SUCCESS"}));
+    EXPECT_TRUE(m.debugOut.Saw("\t\t- Key: HKLM\\SOFTWARE\\Vendor\\App"));
+    EXPECT_EQ(m.debugOut.lines.back(), "\t\t- lResult: 0 SUCCESS");
     // Each key's access list is rewritten before the key is opened to be emptied.
     auto& opens = m.registry.opens;
     auto first = [&](const std::string& path, uint32_t access) {
