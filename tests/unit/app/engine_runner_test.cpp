@@ -71,25 +71,6 @@ TEST_F(EngineRoad, UninstallByNameRemovesTheApplicationAndLogsTheVerdict) {
     EXPECT_FALSE(Installed("Keeper"));
 }
 
-TEST_F(EngineRoad, AutoUninstallsTheBlacklistHonouringTheWhitelist) {
-    Install("A", "Coupon Printer", "Coupons Inc");
-    Install("B", "PriceGong 2.6", "PriceGong");
-    Install("C", "Coupon Keeper", "Coupons Inc");
-    Install("D", "Babylon Toolbar", "Babylon Ltd.");
-    m.files.AddFile("C:\\Kestrel\\Kestrel.txt", "Coupon|note\r\n;Babylon\r\nPriceGong\r\n");
-    m.files.AddFile("C:\\Kestrel\\Kestrel_Whitelist.txt", "Keeper|ours\r\n");
-    Run("/auto");
-    EXPECT_FALSE(Installed("A"));
-    EXPECT_FALSE(Installed("B"));
-    EXPECT_TRUE(Installed("C"));
-    EXPECT_TRUE(Installed("D"));
-    EXPECT_NE(Log().find("---------\r\n*Uninstalled:  Coupon Printer\r\n"
-                         "*Uninstalled:  PriceGong 2.6\r\n---END---"),
-              std::string::npos);
-    EXPECT_TRUE(m.debugOut.Saw("The file-system cleanup is not available in this version."));
-    EXPECT_TRUE(m.registry.SubkeyNames(kIfeo).empty());
-}
-
 TEST_F(EngineRoad, EveryStartSwitchesOffAGuardThatAnInterruptedRunLeftOn) {
     m.registry.PutDword(kIfeo + "\\chrome.exe", "MitigationOptions", 1);
     SetBrowserGuard(m.ctx);

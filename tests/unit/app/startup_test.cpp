@@ -39,11 +39,6 @@ TEST_F(StartupTest, FixesProgramWidePathsAndStartsTheRunLog) {
     EXPECT_EQ(m.ctx.settingsFile, "C:\\Kestrel\\Kestrel.ini");
     EXPECT_EQ(m.ctx.systemDrive, "C:");
     EXPECT_EQ(m.ctx.definitions.blacklist, "C:\\Kestrel\\Kestrel.txt");
-    EXPECT_EQ(m.ctx.definitions.whitelist, "C:\\Kestrel\\Kestrel_Whitelist.txt");
-    EXPECT_EQ(m.ctx.definitions.regValues, "C:\\Kestrel\\Kestrel_RegValues.txt");
-    EXPECT_EQ(m.ctx.definitions.regKeys, "C:\\Kestrel\\Kestrel_RegKeys.txt");
-    EXPECT_EQ(m.ctx.definitions.runValues, "C:\\Kestrel\\Kestrel_RunValues.txt");
-    EXPECT_EQ(m.ctx.definitions.fileSystemObjects, "C:\\Kestrel\\Kestrel_FileSystemObjects.txt");
     EXPECT_EQ(m.ctx.definitions.startMenuFolders, "C:\\Kestrel\\Kestrel_StartMenuFolders.txt");
     EXPECT_EQ(m.ctx.runLog, "12/6/2026 8:10:47 AM  -  Started on WORKSHOP-PC\r\n---------");
     EXPECT_TRUE(m.ctx.redirection.Allowed());
@@ -94,11 +89,6 @@ TEST_F(StartupTest, PackageDownloadsSkipEverythingElseAndTheCleanUp) {
     EXPECT_EQ(Run("/update /getdefs=Shop Defs /auto"),
               (std::vector<std::string>{"update", "getdefs:/update Shop Defs /auto"}));
     EXPECT_TRUE(m.files.Exists("C:\\Kestrel\\Kestrel_old.exe"));
-}
-
-TEST_F(StartupTest, SwitchesReachTheActionsInOrder) {
-    EXPECT_EQ(Run("/u=Foo/U=Bar /sendreport /logreport"),
-              (std::vector<std::string>{"u:foo", "u:bar ", "sendreport", "logreport"}));
 }
 
 // The runner's services recorded instead of done.
