@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "os/file_system.h"
@@ -46,6 +47,12 @@ struct Maker {
     std::string name;
     std::function<std::unique_ptr<World>()> make;
 };
+
+// Test listings show the world's name, not the parameter's bytes.
+template <class World>
+void PrintTo(const Maker<World>& maker, std::ostream* os) {
+    *os << maker.name;
+}
 
 template <class World>
 std::string MakerName(const ::testing::TestParamInfo<Maker<World>>& info) {
