@@ -3,6 +3,8 @@
 #include "app/not_available.h"
 #include "core/context.h"
 #include "engine/browser_guard.h"
+#include "engine/file_system_leftovers.h"
+#include "engine/registry_leftovers.h"
 #include "engine/uninstall_by_definition.h"
 
 namespace kestrel {
@@ -21,11 +23,11 @@ bool EngineServices::RemoveAbandonedBrowserGuard() {
 }
 
 void EngineServices::CleanFileSystemLeftovers() {
-    LogNotAvailable(m_ctx.debug, "The file-system cleanup");
+    kestrel::CleanFileSystemLeftovers(m_ctx);
 }
 
 void EngineServices::CleanRegistryLeftovers() {
-    LogNotAvailable(m_ctx.debug, "The registry cleanup");
+    (void)kestrel::CleanRegistryLeftovers(m_ctx);
 }
 
 void EngineServices::SendEmail(const std::string& subject, const std::string&, bool) {

@@ -44,6 +44,9 @@ public:
 
     // The full paths of the profile folders of the target system (GetUserList).
     std::vector<std::string> userList;
+    // The "guest_" keys of HKLM that LoadReg found mounted, and whether it has run.
+    std::vector<std::string> mountedHives;
+    bool hivesLoaded = false;
     // The program's cancel button: long file searches stop when it is set.
     bool cancelRequested = false;
 };

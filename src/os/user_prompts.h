@@ -9,13 +9,17 @@ namespace kestrel::os {
 // MessageBox styles and answers.
 namespace mb {
 inline constexpr uint32_t kOkOnly = 0x0;
+inline constexpr uint32_t kAbortRetryIgnore = 0x2;
 inline constexpr uint32_t kYesNo = 0x4;
-inline constexpr uint32_t kIconError = 0x10;
+inline constexpr uint32_t kIconError = 0x10;  // also the critical icon
 inline constexpr uint32_t kIconQuestion = 0x20;
 inline constexpr uint32_t kIconExclamation = 0x30;
 inline constexpr uint32_t kIconInformation = 0x40;
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
+inline constexpr int kIdAbort = 3;
+inline constexpr int kIdRetry = 4;
+inline constexpr int kIdIgnore = 5;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 }  // namespace mb

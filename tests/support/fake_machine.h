@@ -6,12 +6,14 @@
 #include "os/fake/fake_basics.h"
 #include "os/fake/fake_environment.h"
 #include "os/fake/fake_file_system.h"
+#include "os/fake/fake_hives.h"
 #include "os/fake/fake_process_query.h"
 #include "os/fake/fake_processes.h"
 #include "os/fake/fake_profile_strings.h"
 #include "os/fake/fake_registry.h"
 #include "os/fake/fake_security.h"
 #include "os/fake/fake_shell_files.h"
+#include "os/fake/fake_system_handles.h"
 #include "os/fake/fake_system_info.h"
 #include "os/fake/fake_user_prompts.h"
 #include "os/fake/fake_volumes.h"
@@ -36,6 +38,8 @@ public:
     os::fake::FakeSecurity security{registry};
     os::fake::FakeProcesses processes{clock};
     os::fake::FakeProcessQuery processQuery{processes};
+    os::fake::FakeHives hives;
+    os::fake::FakeSystemHandles handles;
     Context ctx;
 
     // Every debug line, each followed by "\n".

@@ -1,0 +1,29 @@
+#include "platform/offline_hives.h"
+
+#include "core/context.h"
+
+namespace kestrel {
+
+// Placeholder: nothing is mounted yet.
+void LoadReg(Context& ctx, const std::string&) {
+    ctx.mountedHives.clear();
+    ctx.hivesLoaded = true;
+}
+
+void LoadHive(Context&, const std::string&, const std::string&) {}
+
+bool UnLoadReg(Context& ctx, bool&) {
+    ctx.mountedHives.clear();
+    ctx.hivesLoaded = false;
+    return true;
+}
+
+bool IsUserHive(const std::string&) {
+    return false;
+}
+
+bool AreGuestHivesLoaded(Context&) {
+    return false;
+}
+
+}  // namespace kestrel
