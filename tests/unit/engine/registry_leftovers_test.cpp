@@ -123,6 +123,11 @@ TEST_F(RegistryLeftovers, AKeyGoesFromEveryHiveInOrderInBothViewsAndHkuIsListedO
     EXPECT_EQ(std::count_if(m.registry.opens.begin(), m.registry.opens.end(),
                             [](const auto& open) { return open.path == "HKU"; }),
               1);
+    // An absent key costs one open per place and view: nothing is granted below a missing
+    // parent.
+    EXPECT_EQ(std::count_if(m.registry.opens.begin(), m.registry.opens.end(),
+                            [](const auto& open) { return ContainsNoCase(open.path, "\\Other"); }),
+              2 * kPlaces.size());
 }
 
 TEST_F(RegistryLeftovers, OnThirtyTwoBitWindowsAKeyIsDeletedOnceAsWritten) {
