@@ -78,6 +78,7 @@ TEST_F(FileSystemLeftovers, DefinitionsDeleteExactlyWhatTheyNameAndNeverAProtect
     // Read-only: deleted by the second try after its attributes were cleared.
     m.files.AddFile("C:\\Windows\\Temp\\vendor.tmp", "x", os::attr::kReadOnly);
     m.files.AddLink("C:\\Documents and Settings", "C:\\Users");
+    m.files.AddFile(kSubinacl, "MZ");  // a refusal must come before any taking over
     const Lines nothing;
     const std::vector<std::pair<const char*, Lines>> cases = {
         {"%systemdrive%", nothing},
