@@ -39,8 +39,9 @@ public:
     // Wine's RegUnLoadKey deletes an ordinary key's tree and answers 0; Windows and the fake
     // refuse it with 87.
     virtual bool UnloadsOrdinaryKeys() const { return false; }
-    // Wine loads and unloads without SeRestorePrivilege; Windows and the fake answer 1314.
-    virtual bool ChecksPrivileges() const { return true; }
+    // Wine leaves an empty key behind when the file it loads is no hive; Windows and the fake
+    // leave nothing.
+    virtual bool KeepsKeyOfABadHive() const { return false; }
 };
 
 class HivesContract : public WorldSuite<HiveWorld> {

@@ -60,13 +60,17 @@ TEST_P(HivesContract, ASavedKeyLoadsUnderANewNameAndUnloadsWhole) {
 TEST_P(HivesContract, OnlyHiveFilesLoad) {
     SetPrivileges(W(), true);
     const std::string name = W().MountName();
+    auto mounted = [&] {
+        os::OwnedKey key(r);
+        return r.OpenKey(kHKLM, name, acc::kRead, RegView::kDefault, key.Out()) == 0;
+    };
     EXPECT_EQ(hives.LoadKey(kHKLM, name, W().Folder() + "\\missing.dat"), 2u);
     EXPECT_EQ(hives.LoadKey(kHKLM, name, W().Folder() + "\\no folder\\ntuser.dat"), 3u);
+    EXPECT_FALSE(mounted());
     const std::string junk = W().Folder() + "\\junk.dat";
     ASSERT_EQ(W().Files().Write(junk, "not a hive\r\n", os::WriteMode::kTruncate), 0u);
     EXPECT_EQ(hives.LoadKey(kHKLM, name, junk), W().NotAHiveError());
-    os::OwnedKey none(r);
-    EXPECT_EQ(r.OpenKey(kHKLM, name, acc::kRead, RegView::kDefault, none.Out()), 2u);
+    EXPECT_EQ(mounted(), W().KeepsKeyOfABadHive());
 }
 
 TEST_P(HivesContract, AnOrdinaryKeyIsNoHive) {
@@ -82,16 +86,18 @@ TEST_P(HivesContract, AnOrdinaryKeyIsNoHive) {
               W().UnloadsOrdinaryKeys() ? 2u : 0u);
 }
 
-TEST_P(HivesContract, LoadingNeedsTheRestorePrivilege) {
+TEST_P(HivesContract, MountingNeedsTheRestorePrivilege) {
     SetPrivileges(W(), true);
     const std::string file = SaveScratchHive(W());
     const std::string name = W().MountName();
     SetPrivileges(W(), false);
-    const uint32_t loaded = hives.LoadKey(kHKLM, name, file);
-    EXPECT_EQ(loaded, W().ChecksPrivileges() ? 1314u : 0u);
-    if (loaded == 0) {
-        EXPECT_EQ(hives.UnLoadKey(kHKLM, name), 0u);
-    }
+    EXPECT_EQ(hives.LoadKey(kHKLM, name, file), 1314u);
+    SetPrivileges(W(), true);
+    ASSERT_EQ(hives.LoadKey(kHKLM, name, file), 0u);
+    SetPrivileges(W(), false);
+    EXPECT_EQ(hives.UnLoadKey(kHKLM, name), 1314u);
+    SetPrivileges(W(), true);
+    EXPECT_EQ(hives.UnLoadKey(kHKLM, name), 0u);
 }
 
 }  // namespace

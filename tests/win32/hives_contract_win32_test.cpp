@@ -42,7 +42,7 @@ public:
     uint32_t NotAHiveError() const override { return RunningUnderWine() ? 1017 : 1009; }
     uint32_t TakenNameError() const override { return RunningUnderWine() ? 183 : 5; }
     bool UnloadsOrdinaryKeys() const override { return RunningUnderWine(); }
-    bool ChecksPrivileges() const override { return !RunningUnderWine(); }
+    bool KeepsKeyOfABadHive() const override { return RunningUnderWine(); }
 
 private:
     std::unique_ptr<os::Registry> m_registry;
