@@ -139,8 +139,8 @@ void LoadReg(Context& ctx, const std::string& drive) {
     constexpr const char* kHead = "LoadReg:  ";
     Step(ctx, kHead, [&] {
         (void)fWriteValue(ctx, "HKLM", kMarkerKey, "LoadedFromDrive", "S", drive.c_str());
-        KillWindow(ctx, kRegistryEditor);
     });
+    Step(ctx, kHead, [&] { KillWindow(ctx, kRegistryEditor); });
     const bool guest = IsGuestOS(ctx, drive);
     std::string profiles, system;
     Step(ctx, kHead, [&] {

@@ -56,7 +56,10 @@ struct ProfileMachine {
 class OfflineHives : public ::testing::Test, protected ProfileMachine {};
 
 TEST_F(OfflineHives, OtherUsersProfilesAreMountedWithAMarkerAndBackups) {
+    const uint32_t editor = m.processes.AddRunning("regedit.exe");
+    m.processes.windows["Registry Editor"] = editor;
     LoadReg(m.ctx, "C:");
+    EXPECT_EQ(m.processes.terminated, std::vector<uint32_t>{editor});
     EXPECT_EQ(m.ctx.mountedHives, (std::vector<std::string>{"guest_anna", "guest_bob"}));
     EXPECT_TRUE(m.ctx.hivesLoaded);
     std::string owner;
