@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "os/process_query.h"
+#include "platform/window_close.h"
 
 namespace kestrel {
 
@@ -36,8 +37,6 @@ private:
 void KillProcess(Context& ctx, const std::string& sProcessName);
 // Calls WMI's Terminate for every process of that file name, ignoring case.
 void KillProcessViaWMI(Context& ctx, const std::string& sProcessName);
-// Ends the process that owns the top-level window with this title; nothing when there is none.
-void KillWindow(Context& ctx, const std::string& sWindowName);
 
 // Reduces the argument to its file name, then KillProcess, KillProcessViaWMI,
 // "cmd.exe /c tskill" and "cmd.exe /c taskkill", each whatever the others did; the two commands

@@ -151,21 +151,22 @@ void DeleteRunValueDefinitions(Context& ctx) {
 bool CleanRegistryLeftovers(Context& ctx) {
     ctx.systemDrive = GetSpecialFolderPath(ctx, kCsidlWindows).substr(0, 2);
     GetUserList(ctx, false);
+    // Unattended runs must not stop at a question: a hive left mounted is logged by UnLoadReg.
+    bool ask = false;
     const DefinitionPaths& defs = ctx.definitions;
     if (IsDefinitionFileEmpty(ctx, defs.regValues) && IsDefinitionFileEmpty(ctx, defs.regKeys) &&
         IsDefinitionFileEmpty(ctx, defs.runValues)) {
-        return true;
+        // Nothing to mount for; hives that a killed run left mounted still go.
+        return AreGuestHivesLoaded(ctx) ? UnLoadReg(ctx, ask) : true;
     }
     // Whatever happens once the hives are mounted, they are unmounted again.
+    MountedHiveSet hives(ctx, ctx.systemDrive);
     Guarded(ctx, "CleanRegistryLeftovers", [&] {
-        LoadReg(ctx, ctx.systemDrive);
         DeleteRegValueDefinitions(ctx);
         DeleteRegKeyDefinitions(ctx);
         DeleteRunValueDefinitions(ctx);
     });
-    // Unattended runs must not stop at a question: a hive left mounted is logged by UnLoadReg.
-    bool ask = false;
-    return UnLoadReg(ctx, ask);
+    return hives.Release(ask);
 }
 
 }  // namespace kestrel

@@ -22,4 +22,27 @@ bool IsUserHive(const std::string& mountedName);
 // Some HKLM subkey begins with "guest_" (any letter case).
 bool AreGuestHivesLoaded(Context& ctx);
 
+// The file name a hive file is copied to before it is mounted: the file, ".", the local date
+// and time ("yyyy-MM-dd-HH-mm") and ".Fenx_RegBackup". One backup per minute.
+std::string HiveBackupName(Context& ctx, const std::string& hiveFile);
+
+// The hives of a drive mounted for as long as the object lives: LoadReg when made, UnLoadReg
+// when it goes, whatever happens in between (an early return, an exception). Gone without
+// Release, it unmounts without asking the user.
+class MountedHiveSet {
+public:
+    MountedHiveSet(Context& ctx, const std::string& drive);
+    ~MountedHiveSet();
+    MountedHiveSet(const MountedHiveSet&) = delete;
+    MountedHiveSet& operator=(const MountedHiveSet&) = delete;
+
+    // Unmounts now, with the caller's ask flag: UnLoadReg's answer. Once released, the object
+    // does nothing more.
+    [[nodiscard]] bool Release(bool& ask);
+
+private:
+    Context& m_ctx;
+    bool m_released = false;
+};
+
 }  // namespace kestrel

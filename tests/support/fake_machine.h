@@ -38,7 +38,7 @@ public:
     os::fake::FakeSecurity security{registry};
     os::fake::FakeProcesses processes{clock};
     os::fake::FakeProcessQuery processQuery{processes};
-    os::fake::FakeHives hives;
+    os::fake::FakeHives hives{registry, files, security};
     os::fake::FakeSystemHandles handles;
     Context ctx;
 

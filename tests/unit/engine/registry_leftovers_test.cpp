@@ -23,12 +23,27 @@ protected:
         m.ctx.definitions = DefinitionPathsIn("C:\\Kestrel\\");
         // Two user hives, a system hive and blanks among the mounted names.
         m.ctx.mountedHives = {" guest_anna ", "", "guest_SOFTWARE", "guest_bob"};
-        for (const char* key :
-             {"HKLM\\guest_anna", "HKLM\\guest_software", "HKLM\\guest_bob", "HKU\\.DEFAULT"}) {
-            m.registry.AddKey(key);
+        m.security.enabled = {"SeBackupPrivilege", "SeRestorePrivilege"};
+        for (const char* name : {"guest_anna", "guest_software", "guest_bob"}) {
+            Mount(name);
         }
+        m.security.enabled.clear();
+        m.registry.AddKey("HKU\\.DEFAULT");
         m.registry.AddKey(std::string("HKU\\") + kSid);
         m.registry.AddKey(std::string("HKU\\") + kSid + "_Classes");
+    }
+    // An empty hive file mounted as HKLM\name, as a run that was killed would leave it.
+    void Mount(const std::string& name) {
+        const std::string file = "C:\\Users\\" + name + ".dat";
+        m.registry.AddKey("HKCU\\Scratch");
+        os::RegKey key = 0;
+        ASSERT_EQ(m.registry.OpenKey(os::kHkeyCurrentUser, "Scratch", os::regaccess::kRead,
+                                     RegView::k64, key),
+                  0u);
+        ASSERT_EQ(m.hives.SaveKey(key, file), 0u);
+        (void)m.registry.CloseKey(key);
+        m.registry.RemoveTree("HKCU\\Scratch");
+        ASSERT_EQ(m.hives.LoadKey(os::kHkeyLocalMachine, name, file), 0u);
     }
     void Use32BitWindows() {
         m.env.Unset("ProgramFiles(x86)");
@@ -216,19 +231,25 @@ TEST_F(RegistryLeftovers, RunValuesGoFromAllSixStartUpKeysOfEveryHiveOnBothBitne
     }
 }
 
+// Blank or missing lists mount nothing and touch no key; the hives that a killed run left
+// mounted (the fixture's) are unmounted all the same.
 TEST_F(RegistryLeftovers, BlankOrMissingListsMountNothingAndTouchNoKey) {
-    const Lines mounted = m.ctx.mountedHives;
     m.registry.AddKey("HKLM\\Software\\Vendor\\Product");
-    m.registry.opens.clear();
     EXPECT_TRUE(CleanRegistryLeftovers(m.ctx));
     EXPECT_EQ(m.ctx.systemDrive, "C:");
+    EXPECT_FALSE(m.registry.KeyExists("HKLM\\guest_anna"));
+    EXPECT_FALSE(m.registry.KeyExists("HKLM\\guest_software"));
+    EXPECT_FALSE(m.ctx.hivesLoaded);
     List(m.ctx.definitions.regKeys, {"   ", ""});
     List(m.ctx.definitions.runValues, {});
+    m.registry.opens.clear();
     EXPECT_TRUE(CleanRegistryLeftovers(m.ctx));
     EXPECT_TRUE(IsDefinitionFileEmpty(m.ctx, m.ctx.definitions.regKeys));
-    EXPECT_TRUE(m.registry.opens.empty());
     EXPECT_FALSE(m.ctx.hivesLoaded);
-    EXPECT_EQ(m.ctx.mountedHives, mounted);
+    EXPECT_TRUE(m.registry.KeyExists("HKLM\\Software\\Vendor\\Product"));
+    for (const auto& open : m.registry.opens) {
+        EXPECT_EQ(open.path, "HKLM") << "only HKLM is listed for mounted hives";
+    }
 
     List(m.ctx.definitions.regValues, {"", "Software\\Vendor\\Product\\Setting"});
     List(m.ctx.definitions.regKeys, {"   ", "Software\\Vendor\\Product"});
