@@ -181,6 +181,12 @@ uint32_t FakeSystemHandles::CommandLine(uint32_t pid, std::string& commandLine) 
         commandLine = it->second;
         return 0;
     }
+    for (const FakeProcesses::Launch& launch : m_processes.launches) {
+        if (launch.started && launch.pid == pid) {
+            commandLine = launch.commandLine;
+            return 0;
+        }
+    }
     std::vector<ProcessEntry> entries;
     if (m_processes.List(entries) == 0) {
         for (const ProcessEntry& e : entries) {

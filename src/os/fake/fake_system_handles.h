@@ -38,7 +38,8 @@ public:
     uint64_t Hold(uint32_t pid, const std::string& path, bool deviceForm = false);
     // The device name of each drive ("C:" -> "\Device\HarddiskVolume2").
     std::map<std::string, std::string> devices;
-    // Command lines by process id; a running process without one answers its program file name.
+    // Command lines by process id; without one, a process answers the command line it was
+    // started with, or else its program file name.
     std::map<uint32_t, std::string> commandLines;
     // The processes Windows marks critical.
     std::set<uint32_t> critical;
