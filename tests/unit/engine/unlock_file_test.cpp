@@ -95,7 +95,8 @@ TEST_F(UnlockFileTest, AFolderTakesInItselfAndWhatIsBelowItByWholeComponents) {
 TEST_F(UnlockFileTest, HandlesWithoutADrivePathOrAnAnswerAreSkipped) {
     const uint32_t pid = m.processes.AddRunning("server.exe");
     // A pipe whose type query never answers, a volume without a drive letter, a process handle.
-    (void)m.handles.Add(pid, {"\\??\\C:\\App\\pipe", Handles::kFileTypeIndex, 3, true});
+    (void)m.handles.Add(
+        pid, {"\\??\\C:\\App\\pipe", Handles::kFileTypeIndex, os::filetype::kPipe, true});
     (void)m.handles.Add(pid, {"\\Device\\HarddiskVolume9\\App\\x"});
     (void)m.handles.Add(pid, {"\\??\\C:\\App\\x", Handles::kProcessTypeIndex});
     (void)m.handles.Add(pid, {"\\Device\\HarddiskVolume22\\App\\x"});  // not C:'s volume 2
