@@ -29,6 +29,20 @@ void Spawn(const std::string& steps) {
 #endif
 }
 
+// The handle stays open until the process ends.
+void Hold(const std::string& path) {
+#ifdef _WIN32
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(CreateFileA((path + ".held").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
+                                nullptr));
+    }
+#else
+    (void)path;
+#endif
+}
+
 }  // namespace
 
 int RunChild(const std::string& steps) {
@@ -41,6 +55,8 @@ int RunChild(const std::string& steps) {
             std::this_thread::sleep_for(std::chrono::milliseconds(number));
         } else if (verb == "spawn") {
             Spawn("sleep:" + arg);
+        } else if (verb == "hold") {
+            Hold(arg);
         } else if (verb == "exit") {
             return number;
         }

@@ -39,7 +39,7 @@ public:
     os::fake::FakeProcesses processes{clock};
     os::fake::FakeProcessQuery processQuery{processes};
     os::fake::FakeHives hives{registry, files, security};
-    os::fake::FakeSystemHandles handles;
+    os::fake::FakeSystemHandles handles{processes, files};
     Context ctx;
 
     // Every debug line, each followed by "\n".
