@@ -29,6 +29,16 @@ void Spawn(const std::string& steps) {
 #endif
 }
 
+void Hold(const std::string& path) {
+#ifdef _WIN32
+    // The handle stays open for the rest of the process's life.
+    (void)CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                      nullptr);
+#else
+    (void)path;
+#endif
+}
+
 }  // namespace
 
 int RunChild(const std::string& steps) {
@@ -41,6 +51,8 @@ int RunChild(const std::string& steps) {
             std::this_thread::sleep_for(std::chrono::milliseconds(number));
         } else if (verb == "spawn") {
             Spawn("sleep:" + arg);
+        } else if (verb == "hold") {
+            Hold(arg);
         } else if (verb == "exit") {
             return number;
         }

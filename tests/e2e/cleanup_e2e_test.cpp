@@ -1,0 +1,249 @@
+// Kestrel.exe's "/auto" cleaning up real leftovers under Wine: folders in both program-files
+// folders, in two profiles (the running user's and a second one whose hive file is mounted for
+// the run), a folder a running program holds a file open in, a read-only file, start-menu
+// entries in both layouts, and registry keys, values and Run values in HKLM (both views), HKCU
+// and the second profile's hive. After every run nothing but the named leftovers has changed;
+// dangerous definitions are refused and change nothing.
+#include <gtest/gtest.h>
+
+#include "e2e/kestrel_sandbox.h"
+#include "e2e/machine_snapshot.h"
+#include "e2e/test_apps.h"
+#include "e2e/watched_run.h"
+#include "os/win32/win32_ports.h"
+#include "os/win32/windows_api.h"
+#include "support/child_mode.h"
+
+namespace kestrel::e2e {
+namespace {
+
+const std::string kVendor = "Kestrel Leftover Vendor";
+const std::string kGuestProfile = "C:\\users\\kestrel-guest";
+const std::string kGuestHive = "guest_kestrel-guest";
+const std::string kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kAllUsersPrograms = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+const std::string kRoamingPrograms = "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+
+std::string Env(const char* name) {
+    char buffer[MAX_PATH] = {};
+    GetEnvironmentVariableA(name, buffer, MAX_PATH);
+    return buffer;
+}
+
+void Require(bool ok, const std::string& what) {
+    if (!ok) {
+        throw std::runtime_error(what);
+    }
+}
+
+void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+    (void)os::win32::MakeFileSystem()->CreateFolderTree(path.substr(0, path.rfind('\\')));
+    WriteFileText(path, "left behind\r\n");
+    SetFileAttributesA(path.c_str(), attributes);
+}
+
+// A leftover folder with a file and a subfolder in it.
+void MakeLeftoverFolder(const std::string& path) {
+    MakeFile(path + "\\settings.ini");
+    MakeFile(path + "\\cache\\data.bin");
+}
+
+// A text value (a key alone when name is empty) under HKLM or HKCU, in one registry view.
+void SetText(HKEY root, const std::string& keyPath, const std::string& name,
+             REGSAM view = KEY_WOW64_64KEY) {
+    HKEY key = nullptr;
+    Require(RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
+                            &key, nullptr) == ERROR_SUCCESS,
+            "creating " + keyPath);
+    if (!name.empty()) {
+        const std::string data = "C:\\" + kVendor + "\\" + name + ".exe";
+        RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>(data.size() + 1));
+    }
+    RegCloseKey(key);
+}
+
+// The registry leftovers of one place below its "Software" key, as "key" or "key|value"
+// entries: those the lists name, and their neighbours that stay.
+struct RegistryEntries {
+    std::vector<std::string> removed, kept;
+};
+RegistryEntries RegistryLeftovers(const std::string& software) {
+    const std::string vendor = software + "\\" + kVendor;
+    const std::string windows = software + "\\Microsoft\\Windows\\CurrentVersion";
+    return {
+        {vendor + "\\Product", vendor + "\\Settings|Homepage",
+         windows + "\\Run|KestrelLeftoverUpdater", windows + "\\RunOnce|KestrelLeftoverUpdater",
+         windows + "\\Policies\\Explorer\\Run|KestrelLeftoverUpdater"},
+        {vendor + "\\Keep", vendor + "\\Settings|Language", windows + "\\Run|KestrelKeptUpdater"}};
+}
+
+void SetEntries(HKEY root, const RegistryEntries& entries, REGSAM view = KEY_WOW64_64KEY) {
+    for (const auto* list : {&entries.removed, &entries.kept}) {
+        for (const std::string& entry : *list) {
+            const size_t bar = entry.find('|');
+            SetText(root, entry.substr(0, bar),
+                    bar == std::string::npos ? "" : entry.substr(bar + 1), view);
+        }
+    }
+}
+
+// The second profile: its folder and its own hive file, written by RegSaveKey.
+void MakeGuestProfile() {
+    std::string line = "\"" + TestProgramFolder() + "kestrel_make_hive.exe\" \"" + kGuestProfile +
+                       "\\ntuser.dat\"";
+    const RegistryEntries entries = RegistryLeftovers("Software");
+    for (const auto* list : {&entries.removed, &entries.kept}) {
+        for (const std::string& entry : *list) {
+            line += " \"" + entry + "\"";
+        }
+    }
+    (void)os::win32::MakeFileSystem()->CreateFolderTree(kGuestProfile);
+    Require(WaitAndClose(StartProcess(line, "C:\\"), 60000) == 0,
+            "writing the second profile's hive");
+}
+
+bool GuestHiveMounted() {
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD size = sizeof(name);
+        if (RegEnumKeyExA(HKEY_LOCAL_MACHINE, i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            return false;
+        }
+        if (_strnicmp(name, "guest_", 6) == 0) {
+            return true;
+        }
+    }
+}
+
+// The run's own leftovers: no hive mounted, no marker of a mount, no browser guard.
+void ExpectNothingLeftOfTheRun() {
+    EXPECT_FALSE(GuestHiveMounted());
+    EXPECT_FALSE(MachineKeyExists("Software\\Ashgrove\\Tarn\\Loadreg"));
+    EXPECT_FALSE(MachineText(std::string(kIfeoKey) + "\\iexplore.exe", "Debugger"));
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+// A child of the test program that holds path open; running once the file is locked.
+void* StartHolder(const std::string& path) {
+    void* holder =
+        StartProcess(kestrel::testing::ChildCommandLine("hold:" + path + ",sleep:600000"), "C:\\");
+    for (int i = 0; i < 400; ++i) {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) {
+            return holder;
+        }
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+        }
+        Sleep(25);
+    }
+    TerminateProcess(holder, 1);
+    CloseHandle(holder);
+    throw std::runtime_error("the holder did not open " + path);
+}
+
+TEST(CleanupE2E, AutoRemovesTheLeftoversOfEveryProfileHiveAndViewAndNothingElse) {
+    const std::string user = Env("USERPROFILE");
+    const std::string hkcu = CurrentUserRoot();
+    MakeGuestProfile();
+    SetEntries(HKEY_LOCAL_MACHINE, RegistryLeftovers("Software"));
+    SetEntries(HKEY_LOCAL_MACHINE, RegistryLeftovers("Software"), KEY_WOW64_32KEY);
+    SetEntries(HKEY_CURRENT_USER, RegistryLeftovers("Software"));
+    for (const std::string& folder :
+         {Env("ProgramFiles"), Env("ProgramFiles(x86)"), user + "\\AppData\\Local",
+          kGuestProfile + "\\AppData\\Local"}) {
+        MakeLeftoverFolder(folder + "\\" + kVendor);
+    }
+    for (const std::string& programs :
+         {user + kRoamingPrograms, kGuestProfile + kRoamingPrograms, kAllUsersPrograms}) {
+        MakeFile(programs + "\\Kestrel Leftover Menu\\Kestrel Leftover.lnk");
+        MakeFile(programs + "\\Startup\\Kestrel Leftover.lnk");
+        MakeFile(programs + "\\Startup\\Kestrel Kept.lnk");
+    }
+    MakeFile("C:\\kestrel-leftovers\\read-only.txt", FILE_ATTRIBUTE_READONLY);
+    MakeFile("C:\\kestrel-leftovers\\held\\app.log");
+    MakeFile("C:\\kestrel-leftovers\\kept.txt");
+
+    KestrelSandbox k("cleanup");
+    k.Write("Kestrel_FileSystemObjects.txt",
+            "%ProgramFiles%\\" + kVendor + "\r\n  %userprofile%\\AppData\\Local\\" + kVendor +
+                "  \r\n\r\n\\kestrel-leftovers\\held\r\n"
+                "%SystemDrive%\\kestrel-leftovers\\read-only.txt\r\n");
+    k.Write("Kestrel_StartMenuFolders.txt",
+            "Kestrel Leftover Menu\r\nStartup\\Kestrel Leftover.lnk\r\n");
+    k.Write("Kestrel_RegKeys.txt", "Software\\" + kVendor + "\\Product\r\n");
+    k.Write("Kestrel_RegValues.txt", "Software\\" + kVendor + "\\Settings\\Homepage\r\n");
+    k.Write("Kestrel_RunValues.txt", "KestrelLeftoverUpdater\r\n");
+    void* holder = StartHolder("C:\\kestrel-leftovers\\held\\app.log");
+
+    const MachineSnapshot before = TakeMachineSnapshot();
+    const WatchedRun run = RunWatched(k, "/auto");
+    const MachineSnapshot after = TakeMachineSnapshot();
+    EXPECT_EQ(run.exitCode, 0);
+    const bool holderEnded = WaitForSingleObject(holder, 0) == WAIT_OBJECT_0;
+    TerminateProcess(holder, 1);
+    CloseHandle(holder);
+    EXPECT_TRUE(holderEnded);
+
+    ExpectedChanges expected;
+    expected.ignored = {k.Program().substr(0, k.Program().rfind('\\'))};
+    // Every mounted hive file gets a dated backup beside it.
+    expected.added = {{kGuestProfile + "\\ntuser.dat.", ".Fenx_RegBackup"}};
+    for (const std::string& root :
+         {std::string("hklm\\software"), std::string("hklm\\software\\wow6432node"),
+          hkcu + "\\software"}) {
+        const std::vector<std::string> removed = RegistryLeftovers(root).removed;
+        expected.removed.insert(expected.removed.end(), removed.begin(), removed.end());
+    }
+    for (const std::string& folder :
+         {Env("ProgramFiles"), Env("ProgramFiles(x86)"), user + "\\AppData\\Local",
+          kGuestProfile + "\\AppData\\Local"}) {
+        expected.removed.push_back(folder + "\\" + kVendor);
+    }
+    for (const std::string& programs :
+         {user + kRoamingPrograms, kGuestProfile + kRoamingPrograms, kAllUsersPrograms}) {
+        expected.removed.push_back(programs + "\\Kestrel Leftover Menu");
+        expected.removed.push_back(programs + "\\Startup\\Kestrel Leftover.lnk");
+    }
+    expected.removed.push_back("C:\\kestrel-leftovers\\read-only.txt");
+    expected.removed.push_back("C:\\kestrel-leftovers\\held");
+    const std::vector<std::string> unexpected = UnexpectedChanges(before, after, expected);
+    EXPECT_TRUE(unexpected.empty()) << Lines(unexpected) << run.Text();
+    bool backup = false;
+    for (const auto& [entry, description] : after) {
+        backup |= entry.rfind("c:\\users\\kestrel-guest\\ntuser.dat.", 0) == 0 &&
+                  entry.ends_with(".fenx_regbackup");
+    }
+    EXPECT_TRUE(backup);
+
+    // Windows writes a mounted hive back to its file when it is unmounted; Wine does not, so
+    // the second profile's deletions are seen in the run's debug lines.
+    const std::string guest = "HKLM\\" + kGuestHive + "\\Software";
+    for (const std::vector<std::string>& deletion :
+         {std::vector<std::string>{"- Key: " + guest + "\\" + kVendor + "\\Product"},
+          {"- Passed Key: " + guest + "\\" + kVendor + "\\Settings"},
+          {"- Passed Key: " + guest + "\\Microsoft\\Windows\\CurrentVersion\\Run"},
+          {"- Passed Key: " + guest + "\\Microsoft\\Windows\\CurrentVersion\\RunOnce"}}) {
+        const int at = run.Find(deletion);
+        ASSERT_GE(at, 0) << deletion[0] << "\n" << run.Text();
+        const int result = run.Find({"- lResult: "}, at);
+        ASSERT_GE(result, 0);
+        EXPECT_NE(run.debugLines[result].find("0 SUCCESS"), std::string::npos)
+            << deletion[0] << ": " << run.debugLines[result];
+    }
+    ExpectNothingLeftOfTheRun();
+}
+
+}  // namespace
+}  // namespace kestrel::e2e
