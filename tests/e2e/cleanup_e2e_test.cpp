@@ -13,6 +13,7 @@
 #include "os/win32/win32_ports.h"
 #include "os/win32/windows_api.h"
 #include "support/child_mode.h"
+#include "win32/win32_machine.h"
 
 namespace kestrel::e2e {
 namespace {
@@ -60,6 +61,17 @@ void SetText(HKEY root, const std::string& keyPath, const std::string& name,
         RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                        static_cast<DWORD>(data.size() + 1));
     }
+    RegCloseKey(key);
+}
+
+void SetValue(HKEY root, const std::string& keyPath, const std::string& name,
+              const std::string& data) {
+    HKEY key = nullptr;
+    Require(RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                            nullptr) == ERROR_SUCCESS,
+            "creating " + keyPath);
+    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>(data.size() + 1));
     RegCloseKey(key);
 }
 
@@ -242,6 +254,103 @@ TEST(CleanupE2E, AutoRemovesTheLeftoversOfEveryProfileHiveAndViewAndNothingElse)
         EXPECT_NE(run.debugLines[result].find("0 SUCCESS"), std::string::npos)
             << deletion[0] << ": " << run.debugLines[result];
     }
+    ExpectNothingLeftOfTheRun();
+}
+
+// Wine reports the Windows version that HKCU\Software\Wine\AppDefaults names for a program
+// file; Windows XP has the older start-menu layout.
+class ReportedAsWindowsXp {
+public:
+    ReportedAsWindowsXp() { SetValue(HKEY_CURRENT_USER, kKey, "Version", "winxp64"); }
+    ~ReportedAsWindowsXp() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
+
+private:
+    static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\Kestrel.exe";
+};
+
+TEST(CleanupE2E, OnWindowsXpTheStartMenusAreCleanedInTheOlderLayout) {
+    if (!kestrel::testing::RunningUnderWine()) {
+        GTEST_SKIP() << "the reported Windows version is changed through Wine's settings";
+    }
+    const std::string user = Env("USERPROFILE");
+    (void)os::win32::MakeFileSystem()->CreateFolderTree(kGuestProfile);
+    const ReportedAsWindowsXp xp;
+    for (const std::string& programs :
+         {user + "\\Start Menu\\Programs", kGuestProfile + "\\Start Menu\\Programs",
+          user + kRoamingPrograms, kAllUsersPrograms}) {
+        MakeFile(programs + "\\Kestrel XP Menu\\Kestrel XP.lnk");
+    }
+    KestrelSandbox k("xp");
+    k.Write("Kestrel_StartMenuFolders.txt", "Kestrel XP Menu\r\n");
+
+    const MachineSnapshot before = TakeMachineSnapshot();
+    const WatchedRun run = RunWatched(k, "/auto");
+    const MachineSnapshot after = TakeMachineSnapshot();
+    EXPECT_EQ(run.exitCode, 0);
+    // The newer layout's folders are not looked at.
+    ExpectedChanges expected;
+    expected.ignored = {k.Program().substr(0, k.Program().rfind('\\'))};
+    expected.removed = {user + "\\Start Menu\\Programs\\Kestrel XP Menu",
+                        kGuestProfile + "\\Start Menu\\Programs\\Kestrel XP Menu"};
+    const std::vector<std::string> unexpected = UnexpectedChanges(before, after, expected);
+    EXPECT_TRUE(unexpected.empty()) << Lines(unexpected) << run.Text();
+    ExpectNothingLeftOfTheRun();
+}
+
+// Definitions that would wipe the machine or its vital keys: each is refused, and nothing on
+// the machine changes. Runs last: a failure here may leave the prefix wrecked.
+TEST(CleanupE2E, DangerousDefinitionsAreRefusedAndChangeNothing) {
+    KestrelSandbox k("dangerous");
+    const std::string program = k.Program().substr(0, k.Program().rfind('\\'));
+    const std::vector<std::string> paths = {
+        "%programfiles%",
+        "%ProgramFiles%\\",
+        "%userprofile%",
+        "%userprofile%\\AppData\\..",
+        "C:\\Users",
+        "c:\\users\\\\",
+        "C:\\users\\Public",
+        "%windir%",
+        "C:\\Program Files\\..\\Windows",
+        "%systemroot%\\System32",
+        "%windir%\\SysWOW64\\.",
+        "C:\\Program Files\\Common Files",
+        "C:\\Program Files (x86)\\Common Files",
+        "\\",
+        "%systemdrive%",
+        "C:\\ProgramData",
+        "%userprofile%\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs",
+        "%userprofile%\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup",
+        "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Startup",
+        "Windows",
+        program,
+    };
+    std::string list;
+    for (const std::string& path : paths) {
+        list += path + "\r\n";
+    }
+    k.Write("Kestrel_FileSystemObjects.txt", list);
+    k.Write("Kestrel_StartMenuFolders.txt", "Startup\r\n..\r\n.\r\n");
+    k.Write("Kestrel_RegKeys.txt",
+            "Software\\\r\nSoftware\\Microsoft\r\nSOFTWARE\\Microsoft\\Windows\r\n"
+            "Software\\Microsoft\\Windows\\CurrentVersion\r\n"
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Run\r\n"
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\r\n"
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\r\n"
+            "Software\\Microsoft\\Windows NT\\CurrentVersion\r\nSoftware\\Classes\r\n"
+            "Software\\Policies\r\nSoftware\\Wow6432Node\r\nSoftware\\Wow6432Node\\Microsoft\r\n"
+            "System\\CurrentControlSet\r\nSystem\\CurrentControlSet\\Services\r\n"
+            "Control Panel\\\r\nEnvironment\\\r\n");
+
+    const MachineSnapshot before = TakeMachineSnapshot();
+    const WatchedRun run = RunWatched(k, "/auto");
+    const MachineSnapshot after = TakeMachineSnapshot();
+    EXPECT_EQ(run.exitCode, 0);
+    ExpectedChanges expected;
+    expected.ignored = {program};
+    const std::vector<std::string> unexpected = UnexpectedChanges(before, after, expected);
+    EXPECT_TRUE(unexpected.empty()) << Lines(unexpected) << run.Text();
+    EXPECT_TRUE(k.Exists("Kestrel_FileSystemObjects.txt"));  // its own folder is kept too
     ExpectNothingLeftOfTheRun();
 }
 
