@@ -6,6 +6,9 @@
 // dangerous definitions are refused and change nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "base/strings.h"
 #include "e2e/kestrel_sandbox.h"
 #include "e2e/machine_snapshot.h"
 #include "e2e/test_apps.h"
@@ -21,7 +24,6 @@ namespace {
 const std::string kVendor = "Kestrel Leftover Vendor";
 const std::string kGuestProfile = "C:\\users\\kestrel-guest";
 const std::string kGuestHive = "guest_kestrel-guest";
-const std::string kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::string kAllUsersPrograms = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
 const std::string kRoamingPrograms = "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
 
@@ -49,29 +51,17 @@ void MakeLeftoverFolder(const std::string& path) {
     MakeFile(path + "\\cache\\data.bin");
 }
 
-// A text value (a key alone when name is empty) under HKLM or HKCU, in one registry view.
-void SetText(HKEY root, const std::string& keyPath, const std::string& name,
-             REGSAM view = KEY_WOW64_64KEY) {
+// A text value under HKLM or HKCU, in one registry view; with no name, the key alone.
+void SetValue(HKEY root, const std::string& keyPath, const std::string& name,
+              const std::string& data, REGSAM view = KEY_WOW64_64KEY) {
     HKEY key = nullptr;
     Require(RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
                             &key, nullptr) == ERROR_SUCCESS,
             "creating " + keyPath);
     if (!name.empty()) {
-        const std::string data = "C:\\" + kVendor + "\\" + name + ".exe";
         RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                        static_cast<DWORD>(data.size() + 1));
     }
-    RegCloseKey(key);
-}
-
-void SetValue(HKEY root, const std::string& keyPath, const std::string& name,
-              const std::string& data) {
-    HKEY key = nullptr;
-    Require(RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                            nullptr) == ERROR_SUCCESS,
-            "creating " + keyPath);
-    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>(data.size() + 1));
     RegCloseKey(key);
 }
 
@@ -90,13 +80,17 @@ RegistryEntries RegistryLeftovers(const std::string& software) {
         {vendor + "\\Keep", vendor + "\\Settings|Language", windows + "\\Run|KestrelKeptUpdater"}};
 }
 
+std::vector<std::string> AllOf(const RegistryEntries& entries) {
+    std::vector<std::string> all = entries.removed;
+    all.insert(all.end(), entries.kept.begin(), entries.kept.end());
+    return all;
+}
+
 void SetEntries(HKEY root, const RegistryEntries& entries, REGSAM view = KEY_WOW64_64KEY) {
-    for (const auto* list : {&entries.removed, &entries.kept}) {
-        for (const std::string& entry : *list) {
-            const size_t bar = entry.find('|');
-            SetText(root, entry.substr(0, bar),
-                    bar == std::string::npos ? "" : entry.substr(bar + 1), view);
-        }
+    for (const std::string& entry : AllOf(entries)) {
+        const size_t bar = entry.find('|');
+        const std::string name = bar == std::string::npos ? "" : entry.substr(bar + 1);
+        SetValue(root, entry.substr(0, bar), name, "C:\\" + kVendor + "\\" + name + ".exe", view);
     }
 }
 
@@ -104,11 +98,8 @@ void SetEntries(HKEY root, const RegistryEntries& entries, REGSAM view = KEY_WOW
 void MakeGuestProfile() {
     std::string line = "\"" + TestProgramFolder() + "kestrel_make_hive.exe\" \"" + kGuestProfile +
                        "\\ntuser.dat\"";
-    const RegistryEntries entries = RegistryLeftovers("Software");
-    for (const auto* list : {&entries.removed, &entries.kept}) {
-        for (const std::string& entry : *list) {
-            line += " \"" + entry + "\"";
-        }
+    for (const std::string& entry : AllOf(RegistryLeftovers("Software"))) {
+        line += " \"" + entry + "\"";
     }
     (void)os::win32::MakeFileSystem()->CreateFolderTree(kGuestProfile);
     Require(WaitAndClose(StartProcess(line, "C:\\"), 60000) == 0,
@@ -137,11 +128,32 @@ void ExpectNothingLeftOfTheRun() {
 }
 
 std::string Lines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line + "\n";
+    return Join(lines, "\n") + "\n";
+}
+
+// The debug lines of a deletion that worked: the key's, or the value's with its name, and
+// then the result 0.
+bool ReportsDeleted(const WatchedRun& run, const std::string& entry) {
+    const size_t bar = entry.find('|');
+    std::vector<std::string> expected;
+    if (bar == std::string::npos) {
+        expected = {"- key: " + entry};
+    } else {
+        expected = {"- passed key: " + entry.substr(0, bar),
+                    "- passed value: " + entry.substr(bar + 1)};
     }
-    return text;
+    expected.push_back("- lresult: 0 success");
+    const auto& lines = run.debugLines;
+    for (size_t i = 0; i + expected.size() <= lines.size(); ++i) {
+        bool all = true;
+        for (size_t j = 0; j < expected.size() && all; ++j) {
+            all = LCase(RTrim(lines[i + j])).ends_with(LCase(expected[j]));
+        }
+        if (all) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // A child of the test program that holds path open; running once the file is locked.
@@ -241,18 +253,9 @@ TEST(CleanupE2E, AutoRemovesTheLeftoversOfEveryProfileHiveAndViewAndNothingElse)
 
     // Windows writes a mounted hive back to its file when it is unmounted; Wine does not, so
     // the second profile's deletions are seen in the run's debug lines.
-    const std::string guest = "HKLM\\" + kGuestHive + "\\Software";
-    for (const std::vector<std::string>& deletion :
-         {std::vector<std::string>{"- Key: " + guest + "\\" + kVendor + "\\Product"},
-          {"- Passed Key: " + guest + "\\" + kVendor + "\\Settings"},
-          {"- Passed Key: " + guest + "\\Microsoft\\Windows\\CurrentVersion\\Run"},
-          {"- Passed Key: " + guest + "\\Microsoft\\Windows\\CurrentVersion\\RunOnce"}}) {
-        const int at = run.Find(deletion);
-        ASSERT_GE(at, 0) << deletion[0] << "\n" << run.Text();
-        const int result = run.Find({"- lResult: "}, at);
-        ASSERT_GE(result, 0);
-        EXPECT_NE(run.debugLines[result].find("0 SUCCESS"), std::string::npos)
-            << deletion[0] << ": " << run.debugLines[result];
+    for (const std::string& entry :
+         RegistryLeftovers("HKLM\\" + kGuestHive + "\\Software").removed) {
+        EXPECT_TRUE(ReportsDeleted(run, entry)) << entry << "\n" << run.Text();
     }
     ExpectNothingLeftOfTheRun();
 }
@@ -325,22 +328,27 @@ TEST(CleanupE2E, DangerousDefinitionsAreRefusedAndChangeNothing) {
         "Windows",
         program,
     };
-    std::string list;
-    for (const std::string& path : paths) {
-        list += path + "\r\n";
-    }
-    k.Write("Kestrel_FileSystemObjects.txt", list);
-    k.Write("Kestrel_StartMenuFolders.txt", "Startup\r\n..\r\n.\r\n");
-    k.Write("Kestrel_RegKeys.txt",
-            "Software\\\r\nSoftware\\Microsoft\r\nSOFTWARE\\Microsoft\\Windows\r\n"
-            "Software\\Microsoft\\Windows\\CurrentVersion\r\n"
-            "Software\\Microsoft\\Windows\\CurrentVersion\\Run\r\n"
-            "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\r\n"
-            "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\r\n"
-            "Software\\Microsoft\\Windows NT\\CurrentVersion\r\nSoftware\\Classes\r\n"
-            "Software\\Policies\r\nSoftware\\Wow6432Node\r\nSoftware\\Wow6432Node\\Microsoft\r\n"
-            "System\\CurrentControlSet\r\nSystem\\CurrentControlSet\\Services\r\n"
-            "Control Panel\\\r\nEnvironment\\\r\n");
+    k.Write("Kestrel_FileSystemObjects.txt", Join(paths, "\r\n") + "\r\n");
+    const std::vector<std::string> menus = {"Startup", "..", "."};
+    k.Write("Kestrel_StartMenuFolders.txt", Join(menus, "\r\n") + "\r\n");
+    const std::vector<std::string> keys = {
+        "Software\\",
+        "Software\\Microsoft",
+        "SOFTWARE\\Microsoft\\Windows",
+        "Software\\Microsoft\\Windows\\CurrentVersion",
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Policies",
+        "Software\\Microsoft\\Windows NT\\CurrentVersion",
+        "Software\\Classes",
+        "Software\\Policies",
+        "Software\\Wow6432Node",
+        "Software\\Wow6432Node\\Microsoft",
+        "System\\CurrentControlSet",
+        "System\\CurrentControlSet\\Services",
+        "Control Panel\\",
+        "Environment\\"};
+    k.Write("Kestrel_RegKeys.txt", Join(keys, "\r\n") + "\r\n");
 
     const MachineSnapshot before = TakeMachineSnapshot();
     const WatchedRun run = RunWatched(k, "/auto");
@@ -351,6 +359,18 @@ TEST(CleanupE2E, DangerousDefinitionsAreRefusedAndChangeNothing) {
     const std::vector<std::string> unexpected = UnexpectedChanges(before, after, expected);
     EXPECT_TRUE(unexpected.empty()) << Lines(unexpected) << run.Text();
     EXPECT_TRUE(k.Exists("Kestrel_FileSystemObjects.txt"));  // its own folder is kept too
+    // Each definition is refused with a debug line, a key definition naming its entry.
+    const auto refusals = [&](const std::string& part) {
+        return std::count_if(run.debugLines.begin(), run.debugLines.end(), [&](const auto& line) {
+            return LCase(line).find("refused") != std::string::npos &&
+                   line.find(part) != std::string::npos;
+        });
+    };
+    EXPECT_GE(refusals(""), static_cast<long>(paths.size() + menus.size() + keys.size()))
+        << run.Text();
+    for (const std::string& key : keys) {
+        EXPECT_GE(refusals(key), 1) << key << "\n" << run.Text();
+    }
     ExpectNothingLeftOfTheRun();
 }
 

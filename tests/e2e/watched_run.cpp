@@ -23,25 +23,6 @@ std::string ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info
 
 }  // namespace
 
-int WatchedRun::Find(const std::vector<std::string>& parts, int from) const {
-    for (int i = std::max(from, 0); i < static_cast<int>(debugLines.size()); ++i) {
-        size_t at = 0;
-        bool all = true;
-        for (const std::string& part : parts) {
-            at = debugLines[i].find(part, at);
-            if (at == std::string::npos) {
-                all = false;
-                break;
-            }
-            at += part.size();
-        }
-        if (all) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 std::string WatchedRun::Text() const {
     std::string text;
     for (const std::string& line : debugLines) {

@@ -13,8 +13,6 @@ struct WatchedRun {
     int exitCode = -1;  // -1 when the run was ended for overrunning the time limit
     std::vector<std::string> debugLines;
 
-    // The debug line holding every part, in order; -1 when there is none.
-    int Find(const std::vector<std::string>& parts, int from = 0) const;
     // The debug lines as one text, for failure messages.
     std::string Text() const;
 };
