@@ -29,11 +29,15 @@ void Spawn(const std::string& steps) {
 #endif
 }
 
+// The handle stays open until the process ends.
 void Hold(const std::string& path) {
 #ifdef _WIN32
-    // The handle stays open for the rest of the process's life.
-    (void)CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                      nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(CreateFileA((path + ".held").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                0, nullptr));
+    }
 #else
     (void)path;
 #endif

@@ -4,8 +4,8 @@
 //   sleep:MS    sleep MS milliseconds
 //   spawn:MS    start another copy that sleeps MS milliseconds, without waiting for it
 //   exit:N      end with exit code N (the default end is 0)
-//   hold:PATH   open the file PATH, sharing nothing, and keep it open until the process ends
-//               (Windows only; the path must not hold a ",")
+//   hold:PATH   open the file PATH (no blank or "," in it) without sharing and keep it open
+//               until the end; then create PATH".held", so that a test knows it is held
 
 #include <string>
 
