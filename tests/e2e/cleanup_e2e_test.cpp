@@ -156,25 +156,19 @@ bool ReportsDeleted(const WatchedRun& run, const std::string& entry) {
     return false;
 }
 
-// A child of the test program that holds path open; running once the file is locked.
+// A child of the test program that holds path open (and then marks it ".held").
 void* StartHolder(const std::string& path) {
     void* holder =
         StartProcess(kestrel::testing::ChildCommandLine("hold:" + path + ",sleep:600000"), "C:\\");
-    for (int i = 0; i < 400; ++i) {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) {
-            return holder;
-        }
-        if (h != INVALID_HANDLE_VALUE) {
-            CloseHandle(h);
-        }
+    for (int i = 0; i < 400 && !PathExists(path + ".held"); ++i) {
         Sleep(25);
     }
-    TerminateProcess(holder, 1);
-    CloseHandle(holder);
-    throw std::runtime_error("the holder did not open " + path);
+    if (!PathExists(path + ".held")) {
+        TerminateProcess(holder, 1);
+        CloseHandle(holder);
+        throw std::runtime_error("the holder did not open " + path);
+    }
+    return holder;
 }
 
 TEST(CleanupE2E, AutoRemovesTheLeftoversOfEveryProfileHiveAndViewAndNothingElse) {
