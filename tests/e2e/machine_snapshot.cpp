@@ -141,16 +141,22 @@ std::vector<std::string> UnexpectedChanges(const MachineSnapshot& before,
         return std::any_of(roots.begin(), roots.end(),
                            [&](const std::string& root) { return AtOrBelow(entry, Lower(root)); });
     };
-    const auto expectedAddition = [&](const std::string& entry) {
-        return std::any_of(expected.added.begin(), expected.added.end(), [&](const auto& a) {
-            const std::string head = Lower(a.first), tail = Lower(a.second);
+    const auto made = [&](const std::string& entry) {
+        return std::any_of(expected.made.begin(), expected.made.end(), [&](const std::string& p) {
+            const std::string pattern = Lower(p);
+            const size_t star = pattern.find('*');
+            if (star == std::string::npos) {
+                return entry == pattern;
+            }
+            const std::string head = pattern.substr(0, star), tail = pattern.substr(star + 1);
             return entry.size() >= head.size() + tail.size() && entry.rfind(head, 0) == 0 &&
-                   entry.compare(entry.size() - tail.size(), tail.size(), tail) == 0;
+                   entry.ends_with(tail) &&
+                   entry.find('\\', head.size()) >= entry.size() - tail.size();
         });
     };
     std::vector<std::string> lines;
     for (const auto& [entry, description] : before) {
-        if (under(entry, ignored) || under(entry, expected.removed)) {
+        if (under(entry, ignored) || under(entry, expected.removed) || made(entry)) {
             continue;
         }
         const auto now = after.find(entry);
@@ -161,7 +167,7 @@ std::vector<std::string> UnexpectedChanges(const MachineSnapshot& before,
         }
     }
     for (const auto& [entry, description] : after) {
-        if (!before.count(entry) && !under(entry, ignored) && !expectedAddition(entry)) {
+        if (!before.count(entry) && !under(entry, ignored) && !made(entry)) {
             lines.push_back("added " + entry);
         }
     }

@@ -20,13 +20,13 @@ std::string CurrentUserRoot();
 
 // How two snapshots differ, as lines "removed <entry>", "added <entry>", "changed <entry>",
 // leaving out the entries at or below the ignored roots, the removals at or below the expected
-// roots, and the additions matching an expected addition (a name that begins with its first
-// part and ends with its second). expectedRemovals is also checked the other way: a root that
-// was not removed adds the line "not removed <root>".
+// roots, and the entries the run may make or rewrite (a name, or a pattern whose "*" stands for
+// any characters but "\"). Each expected root that was not there before or is there still adds
+// "not there before <root>" or "not removed <root>".
 struct ExpectedChanges {
     std::vector<std::string> ignored;
     std::vector<std::string> removed;
-    std::vector<std::pair<std::string, std::string>> added;
+    std::vector<std::string> made;
 };
 std::vector<std::string> UnexpectedChanges(const MachineSnapshot& before,
                                            const MachineSnapshot& after,
