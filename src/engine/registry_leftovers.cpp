@@ -1,18 +1,171 @@
 #include "engine/registry_leftovers.h"
 
+#include <vector>
+
+#include "base/strings.h"
+#include "core/context.h"
+#include "core/fs_redirection.h"
+#include "engine/protected_registry_keys.h"
+#include "engine/registry_places.h"
+#include "platform/offline_hives.h"
+#include "platform/registry.h"
+#include "platform/special_folders.h"
+#include "platform/text_file.h"
+#include "platform/windows_folders.h"
+
 namespace kestrel {
+namespace {
 
-// Placeholder: nothing is removed yet.
-bool CleanRegistryLeftovers(Context&) {
-    return true;
+constexpr const char* kModule = "CommonModule\\";
+
+// The usable entries of a list: trimmed, blank lines left out. A missing list has none.
+std::vector<std::string> ReadEntries(Context& ctx, const std::string& file) {
+    std::vector<std::string> lines;
+    std::vector<std::string> entries;
+    if (!ReadTextLines(ctx, file, lines)) {
+        return entries;
+    }
+    for (const std::string& line : lines) {
+        std::string entry = Trim(line);
+        if (!entry.empty()) {
+            entries.push_back(std::move(entry));
+        }
+    }
+    return entries;
 }
 
-bool IsDefinitionFileEmpty(Context&, const std::string&) {
-    return true;
+void Refuse(Context& ctx, const char* procedure, const std::string& why, const std::string& entry) {
+    ctx.debug.Print(std::string(kModule) + procedure + ":  Refused, " + why + ":  " + entry);
 }
 
-void DeleteRegValueDefinitions(Context&) {}
-void DeleteRegKeyDefinitions(Context&) {}
-void DeleteRunValueDefinitions(Context&) {}
+void DeleteKeyEverywhere(Context& ctx, const std::vector<RegistryPlace>& places,
+                         const KeyDefinition& key) {
+    for (const RegistryPlace& place : places) {
+        bool notFound = false;
+        (void)fDeleteKey(ctx, place.topKey, place.prefix + key.parent, key.name, notFound);
+    }
+}
+
+void DeleteValueEverywhere(Context& ctx, const std::vector<RegistryPlace>& places,
+                           const KeyDefinition& value) {
+    for (const RegistryPlace& place : places) {
+        bool notFound = false;
+        (void)fDeleteValue(ctx, place.topKey, place.prefix + value.parent, value.name, notFound);
+    }
+}
+
+// The 32-bit view's form of a definition on 64-bit Windows ("" when it has none): every
+// "Software\" made "SOFTWARE\Wow6432Node\", so that the view rule sends the deletion there.
+// Not normalised again, which would fold it back.
+std::string Wow6432NodeForm(Context& ctx, const std::string& definition) {
+    if (!Is64BitWindows(ctx.os.env) || !ContainsNoCase(definition, "Software\\")) {
+        return {};
+    }
+    return ReplaceAllNoCase(definition, "Software\\", "SOFTWARE\\Wow6432Node\\");
+}
+
+// Runs one applier; an unexpected exception ends it with its error line.
+template <class Apply>
+void Guarded(Context& ctx, const char* procedure, Apply apply) {
+    const std::string head = std::string(kModule) + procedure + " VB ERROR: ";
+    try {
+        apply();
+    } catch (const std::exception& e) {
+        ctx.debug.Error(head, ExceptionError(e));
+    } catch (...) {
+        ctx.debug.Error(head, UnknownExceptionError());
+    }
+}
+
+}  // namespace
+
+bool IsDefinitionFileEmpty(Context& ctx, const std::string& path) {
+    return ReadEntries(ctx, path).empty();
+}
+
+void DeleteRegKeyDefinitions(Context& ctx) {
+    Guarded(ctx, "DeleteRegKeyDefinitions", [&] {
+        const std::vector<std::string> entries = ReadEntries(ctx, ctx.definitions.regKeys);
+        if (entries.empty()) {
+            return;
+        }
+        const std::vector<RegistryPlace> places = RegistryPlaces(ctx);
+        for (const std::string& entry : entries) {
+            const std::string normalised = NormaliseKeyPath(entry);
+            const std::string wow = Wow6432NodeForm(ctx, normalised);
+            if (IsRefusedKeyDefinition(normalised) ||
+                (!wow.empty() && IsRefusedKeyDefinition(wow))) {
+                Refuse(ctx, "DeleteRegKeyDefinitions", "a vital registry key", entry);
+                continue;
+            }
+            DeleteKeyEverywhere(ctx, places, SplitAtLastBackslash(normalised));
+            if (!wow.empty()) {
+                DeleteKeyEverywhere(ctx, places, SplitAtLastBackslash(wow));
+            }
+        }
+    });
+}
+
+void DeleteRegValueDefinitions(Context& ctx) {
+    Guarded(ctx, "DeleteRegValueDefinitions", [&] {
+        const std::vector<std::string> entries = ReadEntries(ctx, ctx.definitions.regValues);
+        if (entries.empty()) {
+            return;
+        }
+        const std::vector<RegistryPlace> places = RegistryPlaces(ctx);
+        for (const std::string& entry : entries) {
+            const KeyDefinition value = SplitValueDefinition(entry);
+            if (value.parent.empty()) {
+                Refuse(ctx, "DeleteRegValueDefinitions", "no key below the hive", entry);
+                continue;
+            }
+            DeleteValueEverywhere(ctx, places, value);
+            // The value's key in the 32-bit view; the value name is left as written.
+            std::string wow = Wow6432NodeForm(ctx, value.parent + "\\");
+            if (!wow.empty()) {
+                wow.pop_back();
+                DeleteValueEverywhere(ctx, places, {wow, value.name});
+            }
+        }
+    });
+}
+
+void DeleteRunValueDefinitions(Context& ctx) {
+    Guarded(ctx, "DeleteRunValueDefinitions", [&] {
+        const std::vector<std::string> entries = ReadEntries(ctx, ctx.definitions.runValues);
+        if (entries.empty()) {
+            return;
+        }
+        const std::vector<RegistryPlace> places = RegistryPlaces(ctx);
+        for (const std::string& entry : entries) {
+            for (const RegistryPlace& place : places) {
+                for (const char* runKey : kRunKeys) {
+                    bool notFound = false;
+                    (void)fDeleteValue(ctx, place.topKey, place.prefix + runKey, entry, notFound);
+                }
+            }
+        }
+    });
+}
+
+bool CleanRegistryLeftovers(Context& ctx) {
+    ctx.systemDrive = GetSpecialFolderPath(ctx, kCsidlWindows).substr(0, 2);
+    GetUserList(ctx, false);
+    const DefinitionPaths& defs = ctx.definitions;
+    if (IsDefinitionFileEmpty(ctx, defs.regValues) && IsDefinitionFileEmpty(ctx, defs.regKeys) &&
+        IsDefinitionFileEmpty(ctx, defs.runValues)) {
+        return true;
+    }
+    // Whatever happens once the hives are mounted, they are unmounted again.
+    Guarded(ctx, "CleanRegistryLeftovers", [&] {
+        LoadReg(ctx, ctx.systemDrive);
+        DeleteRegValueDefinitions(ctx);
+        DeleteRegKeyDefinitions(ctx);
+        DeleteRunValueDefinitions(ctx);
+    });
+    // Unattended runs must not stop at a question: a hive left mounted is logged by UnLoadReg.
+    bool ask = false;
+    return UnLoadReg(ctx, ask);
+}
 
 }  // namespace kestrel

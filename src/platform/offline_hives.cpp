@@ -1,5 +1,6 @@
 #include "platform/offline_hives.h"
 
+#include "base/strings.h"
 #include "core/context.h"
 
 namespace kestrel {
@@ -18,8 +19,15 @@ bool UnLoadReg(Context& ctx, bool&) {
     return true;
 }
 
-bool IsUserHive(const std::string&) {
-    return false;
+bool IsUserHive(const std::string& mountedName) {
+    const std::string name = LCase(mountedName);
+    for (const char* system :
+         {"guest_system", "guest_localservice", "guest_networkservice", "guest_software"}) {
+        if (name == system) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool AreGuestHivesLoaded(Context&) {

@@ -191,12 +191,14 @@ void ApplyViewRule(KeyDeletion& d) {
     d.view = viewed.view;
 }
 
-// Opens the parent, empties the key and deletes it: the registry's answer.
+// Opens the parent, grants full access to the key, empties it and deletes it: the registry's
+// answer. Without its parent the key is not there, and there is nothing to grant.
 uint32_t DeleteKeyThroughRegistry(KeyDeletion& d) {
     os::Registry& reg = d.ctx.os.registry;
     os::OwnedKey key(reg);
     uint32_t answer = reg.OpenKey(d.top, d.parent, os::regaccess::kCreateSubKey, d.view, key.Out());
     if (answer == 0) {
+        GrantKeyFullAccess(d.ctx, d.topKey, d.Child(), d.view);
         fDeleteSubkeys(d.ctx, d.top, d.Child(), d.topKey, d.view);
         answer = reg.DeleteKey(key.Get(), d.sub, d.view);
     }
@@ -212,7 +214,6 @@ bool DeleteKeyInRun(KeyDeletion& d, int run) {
             std::string grantee;
             TakeControlOfKey(d.ctx, d.topKey, d.Child(), owner, grantee);
         }
-        GrantKeyFullAccess(d.ctx, d.topKey, d.Child(), d.view);
         const uint32_t answer = DeleteKeyThroughRegistry(d);
         d.logged = static_cast<int32_t>(answer);
         if (answer == 0 || answer == kFileNotFound) {
