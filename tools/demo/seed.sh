@@ -1,6 +1,7 @@
 #!/bin/bash
 # Seeds a sandboxed Wine prefix as Kestrel's demo machine: Kestrel.exe with its definition
-# lists in C:\Kestrel, and the installed applications of demo.reg.
+# lists in C:\Kestrel, the installed applications of demo.reg, and what seed.d adds (real
+# applications, leftovers).
 #   seed.sh <prefix> <Kestrel.exe>
 set -euo pipefail
 prefix=$1 exe=$2

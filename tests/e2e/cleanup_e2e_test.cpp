@@ -1,0 +1,380 @@
+// Kestrel.exe's "/auto" cleaning up real leftovers under Wine: folders in both program-files
+// folders, in two profiles (the running user's and a second one whose hive file is mounted for
+// the run), a folder a running program holds a file open in, a read-only file, start-menu
+// entries in both layouts, and registry keys, values and Run values in HKLM (both views), HKCU
+// and the second profile's hive. After every run nothing but the named leftovers has changed;
+// dangerous definitions are refused and change nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "base/strings.h"
+#include "e2e/kestrel_sandbox.h"
+#include "e2e/machine_snapshot.h"
+#include "e2e/test_apps.h"
+#include "e2e/watched_run.h"
+#include "os/win32/win32_ports.h"
+#include "os/win32/windows_api.h"
+#include "support/child_mode.h"
+#include "win32/win32_machine.h"
+
+namespace kestrel::e2e {
+namespace {
+
+const std::string kVendor = "Kestrel Leftover Vendor";
+const std::string kGuestProfile = "C:\\users\\kestrel-guest";
+const std::string kGuestHive = "guest_kestrel-guest";
+const std::string kAllUsersPrograms = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+const std::string kRoamingPrograms = "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+
+std::string Env(const char* name) {
+    char buffer[MAX_PATH] = {};
+    GetEnvironmentVariableA(name, buffer, MAX_PATH);
+    return buffer;
+}
+
+void Require(bool ok, const std::string& what) {
+    if (!ok) {
+        throw std::runtime_error(what);
+    }
+}
+
+void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+    (void)os::win32::MakeFileSystem()->CreateFolderTree(path.substr(0, path.rfind('\\')));
+    WriteFileText(path, "left behind\r\n");
+    SetFileAttributesA(path.c_str(), attributes);
+}
+
+// A leftover folder with a file and a subfolder in it.
+void MakeLeftoverFolder(const std::string& path) {
+    MakeFile(path + "\\settings.ini");
+    MakeFile(path + "\\cache\\data.bin");
+}
+
+// A text value under HKLM or HKCU, in one registry view; with no name, the key alone.
+void SetValue(HKEY root, const std::string& keyPath, const std::string& name,
+              const std::string& data, REGSAM view = KEY_WOW64_64KEY) {
+    HKEY key = nullptr;
+    Require(RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
+                            &key, nullptr) == ERROR_SUCCESS,
+            "creating " + keyPath);
+    if (!name.empty()) {
+        RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>(data.size() + 1));
+    }
+    RegCloseKey(key);
+}
+
+// The registry leftovers of one place below its "Software" key, as "key" or "key|value"
+// entries: those the lists name, and their neighbours that stay.
+struct RegistryEntries {
+    std::vector<std::string> removed, kept;
+};
+RegistryEntries RegistryLeftovers(const std::string& software) {
+    const std::string vendor = software + "\\" + kVendor;
+    const std::string windows = software + "\\Microsoft\\Windows\\CurrentVersion";
+    return {
+        {vendor + "\\Product", vendor + "\\Settings|Homepage",
+         windows + "\\Run|KestrelLeftoverUpdater", windows + "\\RunOnce|KestrelLeftoverUpdater",
+         windows + "\\Policies\\Explorer\\Run|KestrelLeftoverUpdater"},
+        {vendor + "\\Keep", vendor + "\\Settings|Language", windows + "\\Run|KestrelKeptUpdater"}};
+}
+
+std::vector<std::string> AllOf(const RegistryEntries& entries) {
+    std::vector<std::string> all = entries.removed;
+    all.insert(all.end(), entries.kept.begin(), entries.kept.end());
+    return all;
+}
+
+void SetEntries(HKEY root, const RegistryEntries& entries, REGSAM view = KEY_WOW64_64KEY) {
+    for (const std::string& entry : AllOf(entries)) {
+        const size_t bar = entry.find('|');
+        const std::string name = bar == std::string::npos ? "" : entry.substr(bar + 1);
+        SetValue(root, entry.substr(0, bar), name, "C:\\" + kVendor + "\\" + name + ".exe", view);
+    }
+}
+
+// The second profile: its folder and its own hive file, written by RegSaveKey.
+void MakeGuestProfile() {
+    std::string line = "\"" + TestProgramFolder() + "kestrel_make_hive.exe\" \"" + kGuestProfile +
+                       "\\ntuser.dat\"";
+    for (const std::string& entry : AllOf(RegistryLeftovers("Software"))) {
+        line += " \"" + entry + "\"";
+    }
+    (void)os::win32::MakeFileSystem()->CreateFolderTree(kGuestProfile);
+    Require(WaitAndClose(StartProcess(line, "C:\\"), 60000) == 0,
+            "writing the second profile's hive");
+}
+
+bool GuestHiveMounted() {
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD size = sizeof(name);
+        if (RegEnumKeyExA(HKEY_LOCAL_MACHINE, i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            return false;
+        }
+        if (_strnicmp(name, "guest_", 6) == 0) {
+            return true;
+        }
+    }
+}
+
+// What a cleanup run makes besides its log: a dated backup of every hive file it mounts (one
+// per minute), and the program's own key, whose "Loadreg" marker goes again with the unmount.
+std::vector<std::string> RunMakes() {
+    return {kGuestProfile + "\\ntuser.dat.*.Fenx_RegBackup", "HKLM\\Software\\Ashgrove",
+            "HKLM\\Software\\Ashgrove\\Tarn"};
+}
+
+// The run's own leftovers: no hive mounted, no marker of a mount, no browser guard.
+void ExpectNothingLeftOfTheRun() {
+    EXPECT_FALSE(GuestHiveMounted());
+    EXPECT_FALSE(MachineKeyExists("Software\\Ashgrove\\Tarn\\Loadreg"));
+    EXPECT_FALSE(MachineText(std::string(kIfeoKey) + "\\iexplore.exe", "Debugger"));
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+    return Join(lines, "\n") + "\n";
+}
+
+// The debug lines of a deletion that worked: the key's, or the value's with its name, and
+// then the result 0.
+bool ReportsDeleted(const WatchedRun& run, const std::string& entry) {
+    const size_t bar = entry.find('|');
+    std::vector<std::string> expected;
+    if (bar == std::string::npos) {
+        expected = {"- key: " + entry};
+    } else {
+        expected = {"- passed key: " + entry.substr(0, bar),
+                    "- passed value: " + entry.substr(bar + 1)};
+    }
+    expected.push_back("- lresult: 0 success");
+    const auto& lines = run.debugLines;
+    for (size_t i = 0; i + expected.size() <= lines.size(); ++i) {
+        bool all = true;
+        for (size_t j = 0; j < expected.size() && all; ++j) {
+            all = LCase(RTrim(lines[i + j])).ends_with(LCase(expected[j]));
+        }
+        if (all) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A child of the test program that holds path open (and then marks it ".held").
+void* StartHolder(const std::string& path) {
+    void* holder =
+        StartProcess(kestrel::testing::ChildCommandLine("hold:" + path + ",sleep:600000"), "C:\\");
+    for (int i = 0; i < 400 && !PathExists(path + ".held"); ++i) {
+        Sleep(25);
+    }
+    if (!PathExists(path + ".held")) {
+        TerminateProcess(holder, 1);
+        CloseHandle(holder);
+        throw std::runtime_error("the holder did not open " + path);
+    }
+    return holder;
+}
+
+TEST(CleanupE2E, AutoRemovesTheLeftoversOfEveryProfileHiveAndViewAndNothingElse) {
+    const std::string user = Env("USERPROFILE");
+    const std::string hkcu = CurrentUserRoot();
+    MakeGuestProfile();
+    SetEntries(HKEY_LOCAL_MACHINE, RegistryLeftovers("Software"));
+    SetEntries(HKEY_LOCAL_MACHINE, RegistryLeftovers("Software"), KEY_WOW64_32KEY);
+    SetEntries(HKEY_CURRENT_USER, RegistryLeftovers("Software"));
+    for (const std::string& folder :
+         {Env("ProgramFiles"), Env("ProgramFiles(x86)"), user + "\\AppData\\Local",
+          kGuestProfile + "\\AppData\\Local"}) {
+        MakeLeftoverFolder(folder + "\\" + kVendor);
+    }
+    for (const std::string& programs :
+         {user + kRoamingPrograms, kGuestProfile + kRoamingPrograms, kAllUsersPrograms}) {
+        MakeFile(programs + "\\Kestrel Leftover Menu\\Kestrel Leftover.lnk");
+        MakeFile(programs + "\\Startup\\Kestrel Leftover.lnk");
+        MakeFile(programs + "\\Startup\\Kestrel Kept.lnk");
+    }
+    MakeFile("C:\\kestrel-leftovers\\read-only.txt", FILE_ATTRIBUTE_READONLY);
+    MakeFile("C:\\kestrel-leftovers\\held\\app.log");
+    MakeFile("C:\\kestrel-leftovers\\kept.txt");
+
+    KestrelSandbox k("cleanup");
+    k.Write("Kestrel_FileSystemObjects.txt",
+            "%ProgramFiles%\\" + kVendor + "\r\n  %userprofile%\\AppData\\Local\\" + kVendor +
+                "  \r\n\r\n\\kestrel-leftovers\\held\r\n"
+                "%SystemDrive%\\kestrel-leftovers\\read-only.txt\r\n");
+    k.Write("Kestrel_StartMenuFolders.txt",
+            "Kestrel Leftover Menu\r\nStartup\\Kestrel Leftover.lnk\r\n");
+    k.Write("Kestrel_RegKeys.txt", "Software\\" + kVendor + "\\Product\r\n");
+    k.Write("Kestrel_RegValues.txt", "Software\\" + kVendor + "\\Settings\\Homepage\r\n");
+    k.Write("Kestrel_RunValues.txt", "KestrelLeftoverUpdater\r\n");
+    void* holder = StartHolder("C:\\kestrel-leftovers\\held\\app.log");
+
+    const MachineSnapshot before = TakeMachineSnapshot();
+    const WatchedRun run = RunWatched(k, "/auto");
+    const MachineSnapshot after = TakeMachineSnapshot();
+    EXPECT_EQ(run.exitCode, 0);
+    const bool holderEnded = WaitForSingleObject(holder, 0) == WAIT_OBJECT_0;
+    TerminateProcess(holder, 1);
+    CloseHandle(holder);
+    EXPECT_TRUE(holderEnded);
+
+    ExpectedChanges expected;
+    expected.ignored = {k.Program().substr(0, k.Program().rfind('\\'))};
+    expected.made = RunMakes();
+    for (const std::string& root :
+         {std::string("hklm\\software"), std::string("hklm\\software\\wow6432node"),
+          hkcu + "\\software"}) {
+        const std::vector<std::string> removed = RegistryLeftovers(root).removed;
+        expected.removed.insert(expected.removed.end(), removed.begin(), removed.end());
+    }
+    for (const std::string& folder :
+         {Env("ProgramFiles"), Env("ProgramFiles(x86)"), user + "\\AppData\\Local",
+          kGuestProfile + "\\AppData\\Local"}) {
+        expected.removed.push_back(folder + "\\" + kVendor);
+    }
+    for (const std::string& programs :
+         {user + kRoamingPrograms, kGuestProfile + kRoamingPrograms, kAllUsersPrograms}) {
+        expected.removed.push_back(programs + "\\Kestrel Leftover Menu");
+        expected.removed.push_back(programs + "\\Startup\\Kestrel Leftover.lnk");
+    }
+    expected.removed.push_back("C:\\kestrel-leftovers\\read-only.txt");
+    expected.removed.push_back("C:\\kestrel-leftovers\\held");
+    const std::vector<std::string> unexpected = UnexpectedChanges(before, after, expected);
+    EXPECT_TRUE(unexpected.empty()) << Lines(unexpected) << run.Text();
+    bool backup = false;
+    for (const auto& [entry, description] : after) {
+        backup |= entry.rfind("c:\\users\\kestrel-guest\\ntuser.dat.", 0) == 0 &&
+                  entry.ends_with(".fenx_regbackup");
+    }
+    EXPECT_TRUE(backup);
+
+    // Windows writes a mounted hive back to its file when it is unmounted; Wine does not, so
+    // the second profile's deletions are seen in the run's debug lines.
+    for (const std::string& entry :
+         RegistryLeftovers("HKLM\\" + kGuestHive + "\\Software").removed) {
+        EXPECT_TRUE(ReportsDeleted(run, entry)) << entry << "\n" << run.Text();
+    }
+    ExpectNothingLeftOfTheRun();
+}
+
+// Wine reports the Windows version that HKCU\Software\Wine\AppDefaults names for a program
+// file; Windows XP has the older start-menu layout.
+class ReportedAsWindowsXp {
+public:
+    ReportedAsWindowsXp() { SetValue(HKEY_CURRENT_USER, kKey, "Version", "winxp64"); }
+    ~ReportedAsWindowsXp() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
+
+private:
+    static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\Kestrel.exe";
+};
+
+TEST(CleanupE2E, OnWindowsXpTheStartMenusAreCleanedInTheOlderLayout) {
+    if (!kestrel::testing::RunningUnderWine()) {
+        GTEST_SKIP() << "the reported Windows version is changed through Wine's settings";
+    }
+    const std::string user = Env("USERPROFILE");
+    (void)os::win32::MakeFileSystem()->CreateFolderTree(kGuestProfile);
+    const ReportedAsWindowsXp xp;
+    for (const std::string& programs :
+         {user + "\\Start Menu\\Programs", kGuestProfile + "\\Start Menu\\Programs",
+          user + kRoamingPrograms, kAllUsersPrograms}) {
+        MakeFile(programs + "\\Kestrel XP Menu\\Kestrel XP.lnk");
+    }
+    KestrelSandbox k("xp");
+    k.Write("Kestrel_StartMenuFolders.txt", "Kestrel XP Menu\r\n");
+
+    const MachineSnapshot before = TakeMachineSnapshot();
+    const WatchedRun run = RunWatched(k, "/auto");
+    const MachineSnapshot after = TakeMachineSnapshot();
+    EXPECT_EQ(run.exitCode, 0);
+    // The newer layout's folders are not looked at.
+    ExpectedChanges expected;
+    expected.ignored = {k.Program().substr(0, k.Program().rfind('\\'))};
+    expected.made = RunMakes();
+    expected.removed = {user + "\\Start Menu\\Programs\\Kestrel XP Menu",
+                        kGuestProfile + "\\Start Menu\\Programs\\Kestrel XP Menu"};
+    const std::vector<std::string> unexpected = UnexpectedChanges(before, after, expected);
+    EXPECT_TRUE(unexpected.empty()) << Lines(unexpected) << run.Text();
+    ExpectNothingLeftOfTheRun();
+}
+
+// Definitions that would wipe the machine or its vital keys: each is refused, and nothing on
+// the machine changes. Runs last: a failure here may leave the prefix wrecked.
+TEST(CleanupE2E, DangerousDefinitionsAreRefusedAndChangeNothing) {
+    KestrelSandbox k("dangerous");
+    const std::string program = k.Program().substr(0, k.Program().rfind('\\'));
+    const std::vector<std::string> paths = {
+        "%programfiles%",
+        "%ProgramFiles%\\",
+        "%userprofile%",
+        "%userprofile%\\AppData\\..",
+        "C:\\Users",
+        "c:\\users\\\\",
+        "C:\\users\\Public",
+        "%windir%",
+        "C:\\Program Files\\..\\Windows",
+        "%systemroot%\\System32",
+        "%windir%\\SysWOW64\\.",
+        "C:\\Program Files\\Common Files",
+        "C:\\Program Files (x86)\\Common Files",
+        "\\",
+        "%systemdrive%",
+        "C:\\ProgramData",
+        "%userprofile%\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs",
+        "%userprofile%\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup",
+        "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Startup",
+        "Windows",
+        program,
+    };
+    k.Write("Kestrel_FileSystemObjects.txt", Join(paths, "\r\n") + "\r\n");
+    const std::vector<std::string> menus = {"Startup", "..", "."};
+    k.Write("Kestrel_StartMenuFolders.txt", Join(menus, "\r\n") + "\r\n");
+    const std::vector<std::string> keys = {
+        "Software\\",
+        "Software\\Microsoft",
+        "SOFTWARE\\Microsoft\\Windows",
+        "Software\\Microsoft\\Windows\\CurrentVersion",
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Policies",
+        "Software\\Microsoft\\Windows NT\\CurrentVersion",
+        "Software\\Classes",
+        "Software\\Policies",
+        "Software\\Wow6432Node",
+        "Software\\Wow6432Node\\Microsoft",
+        "System\\CurrentControlSet",
+        "System\\CurrentControlSet\\Services",
+        "Control Panel\\",
+        "Environment\\"};
+    k.Write("Kestrel_RegKeys.txt", Join(keys, "\r\n") + "\r\n");
+
+    const MachineSnapshot before = TakeMachineSnapshot();
+    const WatchedRun run = RunWatched(k, "/auto");
+    const MachineSnapshot after = TakeMachineSnapshot();
+    EXPECT_EQ(run.exitCode, 0);
+    ExpectedChanges expected;
+    expected.ignored = {program};
+    expected.made = RunMakes();
+    const std::vector<std::string> unexpected = UnexpectedChanges(before, after, expected);
+    EXPECT_TRUE(unexpected.empty()) << Lines(unexpected) << run.Text();
+    EXPECT_TRUE(k.Exists("Kestrel_FileSystemObjects.txt"));  // its own folder is kept too
+    // Each definition is refused with a debug line, a key definition naming its entry.
+    const auto refusals = [&](const std::string& part) {
+        return std::count_if(run.debugLines.begin(), run.debugLines.end(), [&](const auto& line) {
+            return LCase(line).find("refused") != std::string::npos &&
+                   line.find(part) != std::string::npos;
+        });
+    };
+    EXPECT_GE(refusals(""), static_cast<long>(paths.size() + menus.size() + keys.size()))
+        << run.Text();
+    for (const std::string& key : keys) {
+        EXPECT_GE(refusals(key), 1) << key << "\n" << run.Text();
+    }
+    ExpectNothingLeftOfTheRun();
+}
+
+}  // namespace
+}  // namespace kestrel::e2e
