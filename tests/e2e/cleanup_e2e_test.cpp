@@ -121,16 +121,15 @@ bool GuestHiveMounted() {
 }
 
 // What a cleanup run makes besides its log: a dated backup of every hive file it mounts (one
-// per minute), and the program's own key, whose "Loadreg" marker goes again with the unmount.
+// per minute). Its mount marker goes again with the unmount, with the keys made for it.
 std::vector<std::string> RunMakes() {
-    return {kGuestProfile + "\\ntuser.dat.*.Fenx_RegBackup", "HKLM\\Software\\Ashgrove",
-            "HKLM\\Software\\Ashgrove\\Tarn"};
+    return {kGuestProfile + "\\ntuser.dat.*.Fenx_RegBackup"};
 }
 
 // The run's own leftovers: no hive mounted, no marker of a mount, no browser guard.
 void ExpectNothingLeftOfTheRun() {
     EXPECT_FALSE(GuestHiveMounted());
-    EXPECT_FALSE(MachineKeyExists("Software\\Ashgrove\\Tarn\\Loadreg"));
+    EXPECT_FALSE(MachineKeyExists("Software\\Ashgrove"));
     EXPECT_FALSE(MachineText(std::string(kIfeoKey) + "\\iexplore.exe", "Debugger"));
 }
 
