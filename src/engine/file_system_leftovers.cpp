@@ -1,4 +1,5 @@
 #include "engine/file_system_leftovers.h"
+#include "inventory/definition_lists.h"
 
 #include <vector>
 
@@ -25,22 +26,6 @@ constexpr const char* kRoamingPrograms =
     "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\";
 constexpr const char* kOldPrograms = "\\Start Menu\\Programs\\";
 constexpr const char* kAllUsersPrograms = "\\Microsoft\\Windows\\Start Menu\\Programs\\";
-
-// The trimmed, non-empty lines of a definition list; none when it is missing or unreadable.
-std::vector<std::string> DefinitionEntries(Context& ctx, const std::string& file) {
-    std::vector<std::string> entries;
-    std::vector<std::string> lines;
-    if (!DoesFileExist(ctx, file) || !ReadTextLines(ctx, file, lines)) {
-        return entries;
-    }
-    for (const std::string& line : lines) {
-        std::string entry = Trim(line);
-        if (!entry.empty()) {
-            entries.push_back(std::move(entry));
-        }
-    }
-    return entries;
-}
 
 std::vector<std::string> ProfileList(const Context& ctx) {
     std::vector<std::string> profiles;

@@ -7,6 +7,7 @@
 #include "core/fs_redirection.h"
 #include "engine/protected_registry_keys.h"
 #include "engine/registry_places.h"
+#include "inventory/definition_lists.h"
 #include "platform/offline_hives.h"
 #include "platform/registry.h"
 #include "platform/special_folders.h"
@@ -17,22 +18,6 @@ namespace kestrel {
 namespace {
 
 constexpr const char* kModule = "CommonModule\\";
-
-// The usable entries of a list: trimmed, blank lines left out. A missing list has none.
-std::vector<std::string> ReadEntries(Context& ctx, const std::string& file) {
-    std::vector<std::string> lines;
-    std::vector<std::string> entries;
-    if (!ReadTextLines(ctx, file, lines)) {
-        return entries;
-    }
-    for (const std::string& line : lines) {
-        std::string entry = Trim(line);
-        if (!entry.empty()) {
-            entries.push_back(std::move(entry));
-        }
-    }
-    return entries;
-}
 
 void Refuse(Context& ctx, const char* procedure, const std::string& why, const std::string& entry) {
     ctx.debug.Print(std::string(kModule) + procedure + ":  Refused, " + why + ":  " + entry);
@@ -80,12 +65,12 @@ void Guarded(Context& ctx, const char* procedure, Apply apply) {
 }  // namespace
 
 bool IsDefinitionFileEmpty(Context& ctx, const std::string& path) {
-    return ReadEntries(ctx, path).empty();
+    return DefinitionEntries(ctx, path).empty();
 }
 
 void DeleteRegKeyDefinitions(Context& ctx) {
     Guarded(ctx, "DeleteRegKeyDefinitions", [&] {
-        const std::vector<std::string> entries = ReadEntries(ctx, ctx.definitions.regKeys);
+        const std::vector<std::string> entries = DefinitionEntries(ctx, ctx.definitions.regKeys);
         if (entries.empty()) {
             return;
         }
@@ -108,7 +93,7 @@ void DeleteRegKeyDefinitions(Context& ctx) {
 
 void DeleteRegValueDefinitions(Context& ctx) {
     Guarded(ctx, "DeleteRegValueDefinitions", [&] {
-        const std::vector<std::string> entries = ReadEntries(ctx, ctx.definitions.regValues);
+        const std::vector<std::string> entries = DefinitionEntries(ctx, ctx.definitions.regValues);
         if (entries.empty()) {
             return;
         }
@@ -132,7 +117,7 @@ void DeleteRegValueDefinitions(Context& ctx) {
 
 void DeleteRunValueDefinitions(Context& ctx) {
     Guarded(ctx, "DeleteRunValueDefinitions", [&] {
-        const std::vector<std::string> entries = ReadEntries(ctx, ctx.definitions.runValues);
+        const std::vector<std::string> entries = DefinitionEntries(ctx, ctx.definitions.runValues);
         if (entries.empty()) {
             return;
         }

@@ -2,12 +2,28 @@
 
 #include <vector>
 
+#include "base/strings.h"
 #include "base/strip.h"
 #include "core/context.h"
 #include "platform/file_tests.h"
 #include "platform/text_file.h"
 
 namespace kestrel {
+
+std::vector<std::string> DefinitionEntries(Context& ctx, const std::string& file) {
+    std::vector<std::string> entries;
+    std::vector<std::string> lines;
+    if (!DoesFileExist(ctx, file) || !ReadTextLines(ctx, file, lines)) {
+        return entries;
+    }
+    for (const std::string& line : lines) {
+        std::string entry = Trim(line);
+        if (!entry.empty()) {
+            entries.push_back(std::move(entry));
+        }
+    }
+    return entries;
+}
 
 bool DefinitionLists::LoadInto(const std::string& file, std::string& box) {
     if (!DoesFileExist(m_ctx, file)) {

@@ -4,10 +4,15 @@
 // controls, and notices go to whatever shows them.
 
 #include <string>
+#include <vector>
 
 namespace kestrel {
 
 class Context;
+
+// The entries of a leftover list: its lines trimmed, blank ones left out; none when the file
+// is missing or unreadable.
+std::vector<std::string> DefinitionEntries(Context& ctx, const std::string& file);
 
 // The text boxes that hold the lists while the technician edits them.
 struct DefinitionBoxes {
