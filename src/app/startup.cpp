@@ -16,17 +16,6 @@ namespace {
 // report their own failures; only an unexpected exception is reported here.
 constexpr const char* kMainHead = "CommonModule\\Main VB ERROR: ";
 
-template <class F>
-void Step(Context& ctx, F&& step) {
-    try {
-        step();
-    } catch (const std::exception& e) {
-        ctx.debug.Error(kMainHead, ExceptionError(e));
-    } catch (...) {
-        ctx.debug.Error(kMainHead, UnknownExceptionError());
-    }
-}
-
 void SetDefinitionPaths(Context& ctx) {
     ctx.definitions = DefinitionPathsIn(AppPath(ctx));
 }
@@ -78,12 +67,14 @@ void RunAction(Context& ctx, ProgramActions& actions, const Action& action) {
 }  // namespace
 
 void PrepareProgram(Context& ctx) {
-    Step(ctx, [&] { ctx.redirection.SetAllowed(true); });
-    Step(ctx, [&] { InitAppSettings(ctx, true, true, false); });
-    Step(ctx, [&] { ctx.systemDrive = GetSpecialFolderPath(ctx, kCsidlWindows).substr(0, 2); });
-    Step(ctx, [&] { SetDefinitionPaths(ctx); });
-    Step(ctx, [&] { MigrateOldBlacklist(ctx); });
-    Step(ctx, [&] { StartRunLog(ctx); });
+    ctx.debug.Step(kMainHead, [&] { ctx.redirection.SetAllowed(true); });
+    ctx.debug.Step(kMainHead, [&] { InitAppSettings(ctx, true, true, false); });
+    ctx.debug.Step(kMainHead, [&] {
+        ctx.systemDrive = GetSpecialFolderPath(ctx, kCsidlWindows).substr(0, 2);
+    });
+    ctx.debug.Step(kMainHead, [&] { SetDefinitionPaths(ctx); });
+    ctx.debug.Step(kMainHead, [&] { MigrateOldBlacklist(ctx); });
+    ctx.debug.Step(kMainHead, [&] { StartRunLog(ctx); });
 }
 
 void RemoveOldProgramCopy(Context& ctx) {
@@ -96,12 +87,13 @@ void RemoveOldProgramCopy(Context& ctx) {
 
 int Main(Context& ctx, ProgramActions& actions) {
     PrepareProgram(ctx);
-    Step(ctx, [&] { actions.RecoverInterruptedRun(); });
+    ctx.debug.Step(kMainHead, [&] { actions.RecoverInterruptedRun(); });
     std::vector<Action> plan;
-    Step(ctx,
-         [&] { plan = ParseCommandLine(CommandArgumentsOf(ctx.os.env.CommandLine()), ctx.debug); });
+    ctx.debug.Step(kMainHead, [&] {
+        plan = ParseCommandLine(CommandArgumentsOf(ctx.os.env.CommandLine()), ctx.debug);
+    });
     for (const Action& action : plan) {
-        Step(ctx, [&] { RunAction(ctx, actions, action); });
+        ctx.debug.Step(kMainHead, [&] { RunAction(ctx, actions, action); });
     }
     return 0;
 }

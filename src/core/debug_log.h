@@ -3,6 +3,7 @@
 // is preceded by a TAB, so every debug line begins with a TAB. Lines go to the system debugger
 // channel and, when the debug file is on, to the debug file with the time in front.
 
+#include <exception>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -29,6 +30,19 @@ public:
     // " - VB ERROR: ") & number & " " & description, then one line per detail text.
     void Error(std::string_view head, const VbError& error,
                std::initializer_list<std::string> details = {});
+
+    // Runs one step of a continue-on-error procedure: an unexpected exception is written as
+    // the procedure's error line (head as for Error) and the caller goes on with its next step.
+    template <class F>
+    void Step(std::string_view head, F&& step) {
+        try {
+            step();
+        } catch (const std::exception& e) {
+            Error(head, ExceptionError(e));
+        } catch (...) {
+            Error(head, UnknownExceptionError());
+        }
+    }
 
     // Where debug lines also go when the debug file is on (time & line per call).
     void SetFileSink(std::function<void(const std::string& line)> sink) {

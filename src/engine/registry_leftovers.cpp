@@ -52,14 +52,7 @@ std::string Wow6432NodeForm(Context& ctx, const std::string& definition) {
 // Runs one applier; an unexpected exception ends it with its error line.
 template <class Apply>
 void Guarded(Context& ctx, const char* procedure, Apply apply) {
-    const std::string head = std::string(kModule) + procedure + " VB ERROR: ";
-    try {
-        apply();
-    } catch (const std::exception& e) {
-        ctx.debug.Error(head, ExceptionError(e));
-    } catch (...) {
-        ctx.debug.Error(head, UnknownExceptionError());
-    }
+    ctx.debug.Step(std::string(kModule) + procedure + " VB ERROR: ", apply);
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include "platform/offline_hives.h"
 
-#include <exception>
 
-#include "base/error_line.h"
 #include "base/strings.h"
 #include "core/context.h"
 #include "core/settings.h"
@@ -30,19 +28,6 @@ constexpr const char* kUnloadQuestion =
     "Abort - Open Regedit to manually unload all hives with the \"guest_\" prefix\r\n"
     "Retry - Try, Try again...\r\n"
     "Ignore - Don't worry about it and proceed (this is ok in many situations.)";
-
-// Runs one step of a procedure; an unexpected exception is logged with the procedure's head
-// and the procedure goes on with its next step.
-template <class F>
-void Step(Context& ctx, const char* head, F&& step) {
-    try {
-        step();
-    } catch (const std::exception& e) {
-        ctx.debug.Error(head, ExceptionError(e));
-    } catch (...) {
-        ctx.debug.Error(head, UnknownExceptionError());
-    }
-}
 
 const char* MountFailureText(uint32_t rc) {
     switch (rc) {
@@ -136,20 +121,20 @@ void StartRegistryEditor(Context& ctx) {
 void LoadHive(Context& ctx, const std::string& hiveFile, const std::string& givenName) {
     constexpr const char* kHead = "LoadHive:  ";
     bool exists = false;
-    Step(ctx, kHead, [&] { exists = DoesFileExist(ctx, hiveFile); });
+    ctx.debug.Step(kHead, [&] { exists = DoesFileExist(ctx, hiveFile); });
     if (!exists) {
         return;
     }
-    Step(ctx, kHead,
-         [&] { (void)clsFSO(ctx).Copy_File(hiveFile, HiveBackupName(ctx, hiveFile), true); });
+    ctx.debug.Step(
+        kHead, [&] { (void)clsFSO(ctx).Copy_File(hiveFile, HiveBackupName(ctx, hiveFile), true); });
     SetHivePrivileges(ctx, true);
     const std::string name = "guest_" + givenName;
-    Step(ctx, kHead, [&] {
+    ctx.debug.Step(kHead, [&] {
         if (KeyIsThere(ctx, name)) {
             (void)ctx.os.hives.UnLoadKey(os::kHkeyLocalMachine, name);
         }
     });
-    Step(ctx, kHead, [&] {
+    ctx.debug.Step(kHead, [&] {
         const uint32_t rc = ctx.os.hives.LoadKey(os::kHkeyLocalMachine, name, hiveFile);
         if (rc != 0) {
             ctx.debug.Print("modLoadReg\\LoadHive - " + std::to_string(rc) + MountFailureText(rc),
@@ -161,19 +146,19 @@ void LoadHive(Context& ctx, const std::string& hiveFile, const std::string& give
 
 void LoadReg(Context& ctx, const std::string& drive) {
     constexpr const char* kHead = "LoadReg:  ";
-    Step(ctx, kHead, [&] {
+    ctx.debug.Step(kHead, [&] {
         (void)fWriteValue(ctx, "HKLM", kMarkerKey, "LoadedFromDrive", "S", drive.c_str());
     });
-    Step(ctx, kHead, [&] { KillWindow(ctx, kRegistryEditor); });
+    ctx.debug.Step(kHead, [&] { KillWindow(ctx, kRegistryEditor); });
     const bool guest = IsGuestOS(ctx, drive);
     std::string profiles, system;
-    Step(ctx, kHead, [&] {
+    ctx.debug.Step(kHead, [&] {
         profiles = GetUserProf(ctx, false);
         system = GetSysDir(ctx, false);
         GetUserList(ctx, false);
     });
     for (const std::string& folder : std::vector<std::string>(ctx.userList)) {
-        Step(ctx, kHead, [&] {
+        ctx.debug.Step(kHead, [&] {
             const std::string name = ProfileName(profiles, folder);
             if (guest || !SkipsProfile(ctx, folder, name)) {
                 LoadHive(ctx, folder + "\\ntuser.dat", name);
@@ -182,10 +167,11 @@ void LoadReg(Context& ctx, const std::string& drive) {
     }
     if (guest && !system.empty()) {
         for (const char* hive : {"System", "Software", "Default"}) {
-            Step(ctx, kHead, [&] { LoadHive(ctx, system + "\\config\\" + LCase(hive), hive); });
+            ctx.debug.Step(kHead,
+                           [&] { LoadHive(ctx, system + "\\config\\" + LCase(hive), hive); });
         }
     }
-    Step(ctx, kHead, [&] { ctx.mountedHives = ListGuestKeys(ctx); });
+    ctx.debug.Step(kHead, [&] { ctx.mountedHives = ListGuestKeys(ctx); });
     ctx.hivesLoaded = true;
 }
 
@@ -195,7 +181,7 @@ bool UnLoadReg(Context& ctx, bool& ask) {
     SetHivePrivileges(ctx, true);
     for (bool again = true; again;) {
         again = false;
-        Step(ctx, kHead, [&] {
+        ctx.debug.Step(kHead, [&] {
             ok = UnloadPass(ctx);
             bool notFound = false;
             (void)fDeleteKey(ctx, "HKLM", kMarkerParent, "Loadreg", notFound);
@@ -214,7 +200,7 @@ bool UnLoadReg(Context& ctx, bool& ask) {
         });
     }
     SetHivePrivileges(ctx, false);
-    Step(ctx, kHead, [&] { ctx.mountedHives = ListGuestKeys(ctx); });
+    ctx.debug.Step(kHead, [&] { ctx.mountedHives = ListGuestKeys(ctx); });
     ctx.hivesLoaded = false;
     return ok;
 }
