@@ -24,6 +24,18 @@ struct DefinitionPaths {
 // The seven list files in the program's folder (with its trailing "\").
 DefinitionPaths DefinitionPathsIn(const std::string& appPath);
 
+// The run-time e-mail settings, filled by LoadEmailSettings before each sending.
+struct EmailSettings {
+    std::string SMTPServer;
+    std::string SMTPPort;
+    std::string SMTPUserName;
+    std::string SMTPPassword;
+    std::string FromEmail;
+    std::string ToEmail;
+    bool SMTPAuth = false;
+    bool UseSSL = false;
+};
+
 class Context {
 public:
     explicit Context(os::Ports ports);
@@ -47,6 +59,7 @@ public:
     // The "guest_" keys of HKLM that LoadReg found mounted, and whether it has run.
     std::vector<std::string> mountedHives;
     bool hivesLoaded = false;
+    EmailSettings email;
     // The program's cancel button: long file searches stop when it is set.
     bool cancelRequested = false;
 };

@@ -7,6 +7,7 @@
 #include "os/environment.h"
 #include "os/file_system.h"
 #include "os/hives.h"
+#include "os/network.h"
 #include "os/process_query.h"
 #include "os/processes.h"
 #include "os/profile_strings.h"
@@ -39,7 +40,8 @@ namespace kestrel::os {
     X(Processes, processes)       \
     X(ProcessQuery, processQuery) \
     X(Hives, hives)               \
-    X(SystemHandles, handles)
+    X(SystemHandles, handles)     \
+    X(Network, network)
 
 struct Ports {
 #define KESTREL_PORT_MEMBER(Type, member) Type& member;

@@ -1,0 +1,18 @@
+#pragma once
+// Sending one message built from the e-mail settings, with the outcome messages.
+
+#include <string>
+
+namespace kestrel {
+
+class Context;
+
+// Loads the settings and sends; a program started with a command line is always quiet (no
+// message box). True when the message was sent.
+bool SendEmail(Context& ctx, const std::string& sSubject, const std::string& sBody, bool bQuiet);
+// Builds the message (the body, an empty line and the "This message sent by" footer) and
+// sends it with ctx.email. True when no step failed.
+bool SendEmailNow(Context& ctx, const std::string& sFrom, const std::string& sTo,
+                  const std::string& sSubject, const std::string& sBody);
+
+}  // namespace kestrel
