@@ -14,5 +14,8 @@ bool SendEmail(Context& ctx, const std::string& sSubject, const std::string& sBo
 // sends it with ctx.email. True when no step failed.
 bool SendEmailNow(Context& ctx, const std::string& sFrom, const std::string& sTo,
                   const std::string& sSubject, const std::string& sBody);
+// The text a message carries: the body, an empty line and "This message sent by  -  " with
+// the program's version.
+std::string MailBodyWithFooter(Context& ctx, const std::string& sBody);
 
 }  // namespace kestrel
