@@ -68,10 +68,15 @@ TEST(SendEmail, OutcomeMessagesUnlessQuietOrStartedWithACommandLine) {
 TEST_F(SendEmailTest, AFailedSendWritesTheTwoErrorLinesWithoutThePassword) {
     Configure(m, "boss@example.org");
     EXPECT_FALSE(SendEmail(m.ctx, "Subject", "Body", true));
-    EXPECT_EQ(m.Log(),
-              "\tSendEmailNow: (Resuming after error)\n"
-              "\t- VB Error: -2147220973 not available in this version\n");
-    EXPECT_EQ(m.ctx.email.SMTPPassword, "Pa55word");
+    // The reason is the SMTP client's (over the fake network nothing connects), which may
+    // also write lines of its own before these two.
+    const std::vector<std::string>& lines = m.debugOut.lines;
+    ASSERT_GE(lines.size(), 2u) << m.Log();
+    EXPECT_EQ(lines[lines.size() - 2], "\tSendEmailNow: (Resuming after error)");
+    const std::string head = "\t- VB Error: -2147220973 ";
+    EXPECT_TRUE(lines.back().starts_with(head) && lines.back().size() > head.size()) << m.Log();
+    EXPECT_EQ(m.ctx.email.SMTPPassword, "Pa55word");  // it was loaded, and is still not logged
+    EXPECT_EQ(m.Log().find("Pa55word"), std::string::npos);
 }
 
 TEST_F(SendEmailTest, RefusedRecipientsAreAnErrorAndNothingIsSent) {
