@@ -18,18 +18,7 @@ constexpr int kBadArgument = 5;           // invalid procedure call or argument
 
 // True when the process was started with arguments after the program's name.
 bool StartedWithArguments(Context& ctx) {
-    const std::string line = ctx.os.env.CommandLine();
-    size_t i = line.find_first_not_of(" \t");
-    if (i == std::string::npos) {
-        return false;
-    }
-    if (line[i] == '"') {
-        const size_t close = line.find('"', i + 1);
-        i = close == std::string::npos ? line.size() : close + 1;
-    } else {
-        i = line.find_first_of(" \t", i);
-    }
-    return i != std::string::npos && line.find_first_not_of(" \t", i) != std::string::npos;
+    return !CommandArgumentsOf(ctx.os.env.CommandLine()).empty();
 }
 
 void ReportError(Context& ctx, int number, std::string description) {
