@@ -103,6 +103,7 @@ TEST_F(NetworkOnWindows, ACertificateThatFailsIsRefusedWithTheReason) {
         std::vector<uint32_t> errors;
         const char* why;
     };
+    // The untrusted server's CA has the same name as the trusted one, but another key.
     const Case cases[] = {
         {"untrusted", "localhost", {kUntrustedRoot, kChaining}, "certificate not trusted"},
         {"tls", "mail.kestrel.invalid", {kNameMismatch}, "certificate name does not match"},

@@ -3,7 +3,7 @@
 #
 #   test-ca.sh make <folder> [name]     ca.pem, ca.key, server.pem, server.key in <folder>: a CA
 #                                       and a server certificate it signed for <name> (default
-#                                       localhost) and 127.0.0.1; kept when already there
+#                                       localhost) and 127.0.0.1; kept while still valid
 #   test-ca.sh trust <wine-run> <ca.pem>
 #                                       adds ca.pem to the machine's trusted roots of the prefix
 #                                       that <wine-run> starts programs in (set KESTREL_WINEPREFIX
@@ -15,7 +15,11 @@ die() { echo "test-ca: $*" >&2; exit 1; }
 make_ca() {
     local dir=$1 name=${2:-localhost}
     mkdir -p "$dir"
-    [ -f "$dir/server.pem" ] && [ -f "$dir/ca.pem" ] && return 0
+    # Kept while it has a day left.
+    if [ -f "$dir/ca.pem" ] && [ -f "$dir/server.pem" ] &&
+        openssl x509 -in "$dir/server.pem" -noout -checkend 86400 >/dev/null; then
+        return 0
+    fi
     local tmp="$dir/.making.$$"
     rm -rf "$tmp"; mkdir -p "$tmp"
     openssl req -x509 -newkey rsa:2048 -nodes -days 30 -subj "/CN=Kestrel Test CA" \
