@@ -1,10 +1,13 @@
-// SendEmail's outcome messages and the quiet rule, and SendEmailNow's error lines. Sending that
-// succeeds is covered with the SMTP client over the fake network.
+// SendEmail's outcome messages and the quiet rule, and SendEmailNow's error lines; a message
+// that gets through, over the SMTP client and the fake network.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "core/settings.h"
 #include "net/send_email.h"
 #include "net/settings_cipher.h"
+#include "os/fake/fake_network.h"
 #include "support/fake_machine.h"
 
 namespace kestrel {
@@ -91,6 +94,29 @@ TEST_F(SendEmailTest, TheBodyEndsWithTheVersionFooter) {
     m.env.version = {2, 3, 4};
     EXPECT_EQ(MailBodyWithFooter(m.ctx, "Report"),
               "Report\r\n\r\nThis message sent by  -  Kestrel v2.3.4 ");
+}
+
+TEST_F(SendEmailTest, AMessageThatGetsThroughIsReportedSent) {
+    Configure(m, "boss@example.org, second@example.org");
+    WriteIni(m.ctx, kIni, "EmailConfig", "FromEmail",
+             EncryptString("tech@example.org", "fr4152637"));
+    WriteIni(m.ctx, kIni, "EmailConfig", "SMTPUserName", EncryptString("tech", "un4152637"));
+    auto server = std::make_shared<os::fake::FakeSmtpServer>();
+    server->password = "Pa55word";
+    m.network.Serve("127.0.0.1", "25", server);
+    EXPECT_TRUE(SendEmail(m.ctx, "Kestrel Log for WORKSHOP-PC", "*Uninstalled:  Toolbar", false));
+    ASSERT_EQ(m.prompts.messages.size(), 1u);
+    EXPECT_EQ(m.prompts.messages[0].text, "Email Sent!");
+    EXPECT_NE(server->data.find("Subject: Kestrel Log for WORKSHOP-PC\r\n"), std::string::npos);
+    EXPECT_NE(server->data.find("*Uninstalled:  Toolbar\r\n\r\nThis message sent by  -  Kestrel"),
+              std::string::npos)
+        << server->data;
+    EXPECT_EQ(
+        std::count(server->commands.begin(), server->commands.end(), "RCPT TO:<boss@example.org>") +
+            std::count(server->commands.begin(), server->commands.end(),
+                       "RCPT TO:<second@example.org>"),
+        2);
+    EXPECT_EQ(m.Log().find("Pa55word"), std::string::npos);
 }
 
 }  // namespace
