@@ -32,7 +32,4 @@ struct Action {
 // blank is not passed on (it would match every installed application); it is noted in the log.
 std::vector<Action> ParseCommandLine(const std::string& commandLine, DebugLog& log);
 
-// The arguments of a full Windows command line (program name and the blanks after it removed).
-std::string CommandArgumentsOf(const std::string& fullCommandLine);
-
 }  // namespace kestrel

@@ -1,11 +1,11 @@
 #include "app/engine_services.h"
 
-#include "app/not_available.h"
 #include "core/context.h"
 #include "engine/browser_guard.h"
 #include "engine/file_system_leftovers.h"
 #include "engine/registry_leftovers.h"
 #include "engine/uninstall_by_definition.h"
+#include "net/send_email.h"
 
 namespace kestrel {
 
@@ -30,8 +30,8 @@ void EngineServices::CleanRegistryLeftovers() {
     (void)kestrel::CleanRegistryLeftovers(m_ctx);
 }
 
-void EngineServices::SendEmail(const std::string& subject, const std::string&, bool) {
-    LogNotAvailable(m_ctx.debug, "E-mail (" + subject + ")");
+void EngineServices::SendEmail(const std::string& subject, const std::string& body, bool quiet) {
+    (void)kestrel::SendEmail(m_ctx, subject, body, quiet);
 }
 
 }  // namespace kestrel

@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "base/strings.h"
+
 #include "app/command_line.h"
 #include "app/init_settings.h"
 #include "app/program_actions.h"

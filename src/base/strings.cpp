@@ -221,4 +221,23 @@ std::string BoolText(bool b) {
     return b ? "True" : "False";
 }
 
+std::string CommandArgumentsOf(const std::string& full) {
+    size_t i = 0;
+    while (i < full.size() && (full[i] == ' ' || full[i] == '\t')) {
+        ++i;
+    }
+    if (i < full.size() && full[i] == '"') {
+        size_t close = full.find('"', i + 1);
+        i = close == std::string::npos ? full.size() : close + 1;
+    } else {
+        while (i < full.size() && full[i] != ' ' && full[i] != '\t') {
+            ++i;
+        }
+    }
+    while (i < full.size() && (full[i] == ' ' || full[i] == '\t')) {
+        ++i;
+    }
+    return full.substr(i);
+}
+
 }  // namespace kestrel

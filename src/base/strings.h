@@ -40,4 +40,7 @@ std::vector<std::string> SplitLines(std::string_view text);
 // VB-style renderings used in log lines.
 std::string BoolText(bool b);  // "True" / "False"
 
+// The arguments of a full Windows command line (program name and the blanks after it removed).
+std::string CommandArgumentsOf(const std::string& fullCommandLine);
+
 }  // namespace kestrel

@@ -21,7 +21,7 @@ struct EmailPage {
 };
 
 // Fills ctx.email; true when the stored server and port texts are both non-empty.
-bool LoadEmailSettings(Context& ctx);
+[[nodiscard]] bool LoadEmailSettings(Context& ctx);
 void SaveEmailSettings(Context& ctx, const EmailPage& page);
 
 }  // namespace kestrel

@@ -29,6 +29,6 @@ struct SmtpJob {
 
 // True when the server accepted the message. On failure why holds the reason (the server's
 // reply or the network error), never the password.
-bool SendThroughSmtp(Context& ctx, const SmtpJob& job, std::string& why);
+[[nodiscard]] bool SendThroughSmtp(Context& ctx, const SmtpJob& job, std::string& why);
 
 }  // namespace kestrel

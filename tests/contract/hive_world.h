@@ -46,8 +46,15 @@ public:
 
 class HivesContract : public WorldSuite<HiveWorld> {
 protected:
+    // Every case starts with both hive privileges held.
+    void SetUp() override { SetPrivileges(true); }
+    void SetPrivileges(bool enable);
+    // What opening HKLM\name for reading answers: 0 while it is there.
+    uint32_t OpenError();
+
     os::Registry& r = W().Registry();
     os::Hives& hives = W().Hives();
+    const std::string name = W().MountName();
 };
 
 std::unique_ptr<HiveWorld> MakeFakeHiveWorld();

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "base/strings.h"
+#include "base/strip.h"
 #include "e2e/kestrel_sandbox.h"
 #include "e2e/machine_snapshot.h"
 #include "e2e/test_apps.h"
@@ -120,21 +121,28 @@ bool GuestHiveMounted() {
     }
 }
 
-// What a cleanup run makes besides its log: a dated backup of every hive file it mounts (one
-// per minute). Its mount marker goes again with the unmount, with the keys made for it.
-std::vector<std::string> RunMakes() {
-    return {kGuestProfile + "\\ntuser.dat.*.Fenx_RegBackup"};
-}
-
-// The run's own leftovers: no hive mounted, no marker of a mount, no browser guard.
-void ExpectNothingLeftOfTheRun() {
+// Runs "/auto" and expects the machine to change only by the removed roots and what a cleanup
+// run makes besides its log: a dated backup of every hive file it mounts (one per minute). Of
+// the run itself nothing may be left: no hive mounted, no marker of a mount (its keys go with
+// the unmount), no browser guard. The machine after the run goes to after when given.
+WatchedRun RunAutoRemoving(const KestrelSandbox& k, const std::vector<std::string>& removed,
+                           MachineSnapshot* after = nullptr) {
+    const MachineSnapshot before = TakeMachineSnapshot();
+    WatchedRun run = RunWatched(k, "/auto");
+    const MachineSnapshot now = TakeMachineSnapshot();
+    EXPECT_EQ(run.exitCode, 0);
+    const ExpectedChanges expected = {{StripNameFromPathQuiet(k.Program())},
+                                      removed,
+                                      {kGuestProfile + "\\ntuser.dat.*.Fenx_RegBackup"}};
+    const std::vector<std::string> unexpected = UnexpectedChanges(before, now, expected);
+    EXPECT_TRUE(unexpected.empty()) << Join(unexpected, "\n") << "\n" << run.Text();
     EXPECT_FALSE(GuestHiveMounted());
     EXPECT_FALSE(MachineKeyExists("Software\\Ashgrove"));
     EXPECT_FALSE(MachineText(std::string(kIfeoKey) + "\\iexplore.exe", "Debugger"));
-}
-
-std::string Lines(const std::vector<std::string>& lines) {
-    return Join(lines, "\n") + "\n";
+    if (after != nullptr) {
+        *after = now;
+    }
+    return run;
 }
 
 // The debug lines of a deletion that worked: the key's, or the value's with its name, and
@@ -184,13 +192,15 @@ TEST(CleanupE2E, AutoRemovesTheLeftoversOfEveryProfileHiveAndViewAndNothingElse)
     SetEntries(HKEY_LOCAL_MACHINE, RegistryLeftovers("Software"));
     SetEntries(HKEY_LOCAL_MACHINE, RegistryLeftovers("Software"), KEY_WOW64_32KEY);
     SetEntries(HKEY_CURRENT_USER, RegistryLeftovers("Software"));
-    for (const std::string& folder :
-         {Env("ProgramFiles"), Env("ProgramFiles(x86)"), user + "\\AppData\\Local",
-          kGuestProfile + "\\AppData\\Local"}) {
+    const std::vector<std::string> folders = {Env("ProgramFiles"), Env("ProgramFiles(x86)"),
+                                              user + "\\AppData\\Local",
+                                              kGuestProfile + "\\AppData\\Local"};
+    const std::vector<std::string> menus = {user + kRoamingPrograms,
+                                            kGuestProfile + kRoamingPrograms, kAllUsersPrograms};
+    for (const std::string& folder : folders) {
         MakeLeftoverFolder(folder + "\\" + kVendor);
     }
-    for (const std::string& programs :
-         {user + kRoamingPrograms, kGuestProfile + kRoamingPrograms, kAllUsersPrograms}) {
+    for (const std::string& programs : menus) {
         MakeFile(programs + "\\Kestrel Leftover Menu\\Kestrel Leftover.lnk");
         MakeFile(programs + "\\Startup\\Kestrel Leftover.lnk");
         MakeFile(programs + "\\Startup\\Kestrel Kept.lnk");
@@ -211,38 +221,28 @@ TEST(CleanupE2E, AutoRemovesTheLeftoversOfEveryProfileHiveAndViewAndNothingElse)
     k.Write("Kestrel_RunValues.txt", "KestrelLeftoverUpdater\r\n");
     void* holder = StartHolder("C:\\kestrel-leftovers\\held\\app.log");
 
-    const MachineSnapshot before = TakeMachineSnapshot();
-    const WatchedRun run = RunWatched(k, "/auto");
-    const MachineSnapshot after = TakeMachineSnapshot();
-    EXPECT_EQ(run.exitCode, 0);
+    std::vector<std::string> removed;
+    for (const std::string& root :
+         {std::string("hklm\\software"), std::string("hklm\\software\\wow6432node"),
+          hkcu + "\\software"}) {
+        const std::vector<std::string> entries = RegistryLeftovers(root).removed;
+        removed.insert(removed.end(), entries.begin(), entries.end());
+    }
+    for (const std::string& folder : folders) {
+        removed.push_back(folder + "\\" + kVendor);
+    }
+    for (const std::string& programs : menus) {
+        removed.push_back(programs + "\\Kestrel Leftover Menu");
+        removed.push_back(programs + "\\Startup\\Kestrel Leftover.lnk");
+    }
+    removed.push_back("C:\\kestrel-leftovers\\read-only.txt");
+    removed.push_back("C:\\kestrel-leftovers\\held");
+    MachineSnapshot after;
+    const WatchedRun run = RunAutoRemoving(k, removed, &after);
     const bool holderEnded = WaitForSingleObject(holder, 0) == WAIT_OBJECT_0;
     TerminateProcess(holder, 1);
     CloseHandle(holder);
     EXPECT_TRUE(holderEnded);
-
-    ExpectedChanges expected;
-    expected.ignored = {k.Program().substr(0, k.Program().rfind('\\'))};
-    expected.made = RunMakes();
-    for (const std::string& root :
-         {std::string("hklm\\software"), std::string("hklm\\software\\wow6432node"),
-          hkcu + "\\software"}) {
-        const std::vector<std::string> removed = RegistryLeftovers(root).removed;
-        expected.removed.insert(expected.removed.end(), removed.begin(), removed.end());
-    }
-    for (const std::string& folder :
-         {Env("ProgramFiles"), Env("ProgramFiles(x86)"), user + "\\AppData\\Local",
-          kGuestProfile + "\\AppData\\Local"}) {
-        expected.removed.push_back(folder + "\\" + kVendor);
-    }
-    for (const std::string& programs :
-         {user + kRoamingPrograms, kGuestProfile + kRoamingPrograms, kAllUsersPrograms}) {
-        expected.removed.push_back(programs + "\\Kestrel Leftover Menu");
-        expected.removed.push_back(programs + "\\Startup\\Kestrel Leftover.lnk");
-    }
-    expected.removed.push_back("C:\\kestrel-leftovers\\read-only.txt");
-    expected.removed.push_back("C:\\kestrel-leftovers\\held");
-    const std::vector<std::string> unexpected = UnexpectedChanges(before, after, expected);
-    EXPECT_TRUE(unexpected.empty()) << Lines(unexpected) << run.Text();
     bool backup = false;
     for (const auto& [entry, description] : after) {
         backup |= entry.rfind("c:\\users\\kestrel-guest\\ntuser.dat.", 0) == 0 &&
@@ -256,7 +256,6 @@ TEST(CleanupE2E, AutoRemovesTheLeftoversOfEveryProfileHiveAndViewAndNothingElse)
          RegistryLeftovers("HKLM\\" + kGuestHive + "\\Software").removed) {
         EXPECT_TRUE(ReportsDeleted(run, entry)) << entry << "\n" << run.Text();
     }
-    ExpectNothingLeftOfTheRun();
 }
 
 // Wine reports the Windows version that HKCU\Software\Wine\AppDefaults names for a program
@@ -285,26 +284,16 @@ TEST(CleanupE2E, OnWindowsXpTheStartMenusAreCleanedInTheOlderLayout) {
     KestrelSandbox k("xp");
     k.Write("Kestrel_StartMenuFolders.txt", "Kestrel XP Menu\r\n");
 
-    const MachineSnapshot before = TakeMachineSnapshot();
-    const WatchedRun run = RunWatched(k, "/auto");
-    const MachineSnapshot after = TakeMachineSnapshot();
-    EXPECT_EQ(run.exitCode, 0);
     // The newer layout's folders are not looked at.
-    ExpectedChanges expected;
-    expected.ignored = {k.Program().substr(0, k.Program().rfind('\\'))};
-    expected.made = RunMakes();
-    expected.removed = {user + "\\Start Menu\\Programs\\Kestrel XP Menu",
-                        kGuestProfile + "\\Start Menu\\Programs\\Kestrel XP Menu"};
-    const std::vector<std::string> unexpected = UnexpectedChanges(before, after, expected);
-    EXPECT_TRUE(unexpected.empty()) << Lines(unexpected) << run.Text();
-    ExpectNothingLeftOfTheRun();
+    (void)RunAutoRemoving(k, {user + "\\Start Menu\\Programs\\Kestrel XP Menu",
+                              kGuestProfile + "\\Start Menu\\Programs\\Kestrel XP Menu"});
 }
 
 // Definitions that would wipe the machine or its vital keys: each is refused, and nothing on
 // the machine changes. Runs last: a failure here may leave the prefix wrecked.
 TEST(CleanupE2E, DangerousDefinitionsAreRefusedAndChangeNothing) {
     KestrelSandbox k("dangerous");
-    const std::string program = k.Program().substr(0, k.Program().rfind('\\'));
+    const std::string program = StripNameFromPathQuiet(k.Program());
     const std::vector<std::string> paths = {
         "%programfiles%",
         "%ProgramFiles%\\",
@@ -350,15 +339,7 @@ TEST(CleanupE2E, DangerousDefinitionsAreRefusedAndChangeNothing) {
         "Environment\\"};
     k.Write("Kestrel_RegKeys.txt", Join(keys, "\r\n") + "\r\n");
 
-    const MachineSnapshot before = TakeMachineSnapshot();
-    const WatchedRun run = RunWatched(k, "/auto");
-    const MachineSnapshot after = TakeMachineSnapshot();
-    EXPECT_EQ(run.exitCode, 0);
-    ExpectedChanges expected;
-    expected.ignored = {program};
-    expected.made = RunMakes();
-    const std::vector<std::string> unexpected = UnexpectedChanges(before, after, expected);
-    EXPECT_TRUE(unexpected.empty()) << Lines(unexpected) << run.Text();
+    const WatchedRun run = RunAutoRemoving(k, {});
     EXPECT_TRUE(k.Exists("Kestrel_FileSystemObjects.txt"));  // its own folder is kept too
     // Each definition is refused with a debug line, a key definition naming its entry.
     const auto refusals = [&](const std::string& part) {
@@ -372,7 +353,6 @@ TEST(CleanupE2E, DangerousDefinitionsAreRefusedAndChangeNothing) {
     for (const std::string& key : keys) {
         EXPECT_GE(refusals(key), 1) << key << "\n" << run.Text();
     }
-    ExpectNothingLeftOfTheRun();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
+#include "base/strings.h"
 #include "core/debug_log.h"
 #include "os/fake/fake_basics.h"
 

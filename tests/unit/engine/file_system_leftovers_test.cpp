@@ -79,40 +79,40 @@ TEST_F(FileSystemLeftovers, DefinitionsDeleteExactlyWhatTheyNameAndNeverAProtect
     m.files.AddFile("C:\\Windows\\Temp\\vendor.tmp", "x", os::attr::kReadOnly);
     m.files.AddLink("C:\\Documents and Settings", "C:\\Users");
     m.files.AddFile(kSubinacl, "MZ");  // a refusal must come before any taking over
-    const Lines nothing;
-    const std::vector<std::pair<const char*, Lines>> cases = {
-        {"%systemdrive%", nothing},
-        {"\\", nothing},
-        {"C:/", nothing},
-        {"%windir%", nothing},
-        {"%SystemRoot%\\System32\\", nothing},
-        {"c:\\windows\\syswow64\\.", nothing},
-        {"C:\\Windows\\System32\\..\\..\\Windows", nothing},
-        {"\\\\?\\C:\\WINDOWS", nothing},
-        {"C:\\\\Windows. ", nothing},
-        {"C:\\Windows::$INDEX_ALLOCATION", nothing},
-        {"%programfiles%", nothing},
-        {"%ProgramFiles%\\Common Files", nothing},
-        {"C:\\Program Files (x86)\\Common Files\\", nothing},
-        {"C:\\Program Files\\*", nothing},
-        {"%programfiles%\\*.*", nothing},
-        {"C:\\*\\Vendor", nothing},
-        {"C:\\Program Files\\Vendor\\*\\a.log", nothing},
-        {"C:\\PROGRA~1", nothing},
-        {"C:\\Users", nothing},
-        {"C:\\Users\\*", nothing},
-        {"%userprofile%", nothing},
-        {"%USERPROFILE%\\AppData\\Local\\Vendor", nothing},
-        {"%userprofile%\\AppData", nothing},
-        {"%userprofile%\\Desktop", nothing},
-        {"C:\\Users\\Public\\", nothing},
-        {"C:\\Documents and Settings\\tech", nothing},
-        {"C:\\ProgramData", nothing},
-        {"C:\\ProgramData\\Microsoft\\Windows\\Start Menu", nothing},
-        {"%userprofile%\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup",
-         nothing},
-        {"C:\\Kestrel\\", nothing},
-        {"Kestrel\\Kestrel.exe", nothing},
+    // Each refused one leaves the machine as it was and starts nothing.
+    const auto expectDeletes = [&](const std::string& definition, const Lines& gone) {
+        SCOPED_TRACE(definition);
+        FileSystemList("\r\n" + definition + "\r\n");
+        const Lines before = m.files.AllPaths();
+        const size_t launches = m.processes.launches.size();
+        m.debugOut.lines.clear();
+        DeleteFileSystemDefinitions(m.ctx);
+        EXPECT_EQ(m.files.AllPaths(), Without(before, gone));
+        EXPECT_EQ(m.debugOut.Saw("DeleteFileSystemObject:  refused"), gone.empty());
+        if (gone.empty()) {
+            EXPECT_EQ(m.processes.launches.size(), launches);
+        }
+    };
+    for (const char* refused :
+         {// the drive, Windows and its system folders, however written
+          "%systemdrive%", "\\", "C:/", "%windir%", "%SystemRoot%\\System32\\",
+          "c:\\windows\\syswow64\\.", "C:\\Windows\\System32\\..\\..\\Windows",
+          "\\\\?\\C:\\WINDOWS", "C:\\\\Windows. ", "C:\\Windows::$INDEX_ALLOCATION",
+          // the program-files folders, wildcards over protected folders, short names
+          "%programfiles%", "%ProgramFiles%\\Common Files",
+          "C:\\Program Files (x86)\\Common Files\\", "C:\\Program Files\\*", "%programfiles%\\*.*",
+          "C:\\*\\Vendor", "C:\\Program Files\\Vendor\\*\\a.log", "C:\\PROGRA~1",
+          // the profiles, their folders, ProgramData and the start menus' vital folders
+          "C:\\Users", "C:\\Users\\*", "%userprofile%", "%USERPROFILE%\\AppData\\Local\\Vendor",
+          "%userprofile%\\AppData", "%userprofile%\\Desktop", "C:\\Users\\Public\\",
+          "C:\\Documents and Settings\\tech", "C:\\ProgramData",
+          "C:\\ProgramData\\Microsoft\\Windows\\Start Menu",
+          "%userprofile%\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup",
+          // the program's own folder and file
+          "C:\\Kestrel\\", "Kestrel\\Kestrel.exe"}) {
+        expectDeletes(refused, {});
+    }
+    const std::vector<std::pair<const char*, Lines>> deleting = {
         {"C:\\Program Files\\Vendor\\*.log",
          {"C:\\Program Files\\Vendor\\a.log", "C:\\Program Files\\Vendor\\b.LOG"}},
         {"%PROGRAMFILES%\\Vendor",
@@ -130,18 +130,8 @@ TEST_F(FileSystemLeftovers, DefinitionsDeleteExactlyWhatTheyNameAndNeverAProtect
         {"%windir%\\system32\\drivers\\d.sys", {"C:\\Windows\\system32\\drivers\\d.sys"}},
         {"  %WINDIR%\\Temp\\vendor.tmp  ", {"C:\\Windows\\Temp\\vendor.tmp"}},
     };
-    for (const auto& [definition, gone] : cases) {
-        SCOPED_TRACE(definition);
-        FileSystemList(std::string("\r\n") + definition + "\r\n");
-        const Lines before = m.files.AllPaths();
-        const size_t launches = m.processes.launches.size();
-        m.debugOut.lines.clear();
-        DeleteFileSystemDefinitions(m.ctx);
-        EXPECT_EQ(m.files.AllPaths(), Without(before, gone));
-        EXPECT_EQ(m.debugOut.Saw("DeleteFileSystemObject:  refused"), gone.empty());
-        if (gone.empty()) {
-            EXPECT_EQ(m.processes.launches.size(), launches);
-        }
+    for (const auto& [definition, gone] : deleting) {
+        expectDeletes(definition, gone);
     }
 
     m.files.AddDrive("\\\\server\\share");
@@ -168,10 +158,12 @@ TEST_F(FileSystemLeftovers, ProgramFilesStandsForOneFolderOnThirtyTwoBitWindows)
 }
 
 TEST_F(FileSystemLeftovers, StartMenuEntriesGoFromEveryProfileInTheLayoutOfTheSystem) {
-    const std::string allUsers = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\";
+    const Lines newerLayout = {"C:\\Users\\tech" + std::string(kRoaming),
+                               "C:\\Users\\visitor" + std::string(kRoaming),
+                               "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\"};
+    const std::string olderLayout = "C:\\Users\\tech\\Start Menu\\Programs\\";
     for (const std::string& programs :
-         {"C:\\Users\\tech" + std::string(kRoaming), "C:\\Users\\visitor" + std::string(kRoaming),
-          allUsers, std::string("C:\\Users\\tech\\Start Menu\\Programs\\")}) {
+         {newerLayout[0], newerLayout[1], newerLayout[2], olderLayout}) {
         m.files.AddFile(programs + "Vendor\\App.lnk");
         m.files.AddFile(programs + "Vendor2\\App.lnk");
         m.files.AddFile(programs + "Startup\\Vendor.lnk");
@@ -187,21 +179,18 @@ TEST_F(FileSystemLeftovers, StartMenuEntriesGoFromEveryProfileInTheLayoutOfTheSy
     EXPECT_EQ(m.ctx.userList, (Lines{"C:\\Users\\Default", "C:\\Users\\Public", "C:\\Users\\tech",
                                      "C:\\Users\\visitor"}));
     Lines gone;
-    for (const std::string& programs : {"C:\\Users\\tech" + std::string(kRoaming),
-                                        "C:\\Users\\visitor" + std::string(kRoaming), allUsers}) {
+    for (const std::string& programs : newerLayout) {
         gone.push_back(programs + "Vendor");
         gone.push_back(programs + "Startup\\Vendor.lnk");
     }
     EXPECT_EQ(m.files.AllPaths(), Without(before, gone));
-    EXPECT_TRUE(
-        m.debugOut.Saw("refused (a protected folder or one that holds one):  "
-                       "C:\\Users\\tech" +
-                       std::string(kRoaming) + "..\\.."));
+    EXPECT_TRUE(m.debugOut.Saw(
+        "refused (a protected folder or one that holds one):  " + newerLayout[0] + "..\\.."));
 
     m.system.record.major = 5;  // Windows XP: the older layout, profiles only
     DeleteStartMenuDefinitions(m.ctx);
-    gone.push_back("C:\\Users\\tech\\Start Menu\\Programs\\Vendor");
-    gone.push_back("C:\\Users\\tech\\Start Menu\\Programs\\Startup\\Vendor.lnk");
+    gone.push_back(olderLayout + "Vendor");
+    gone.push_back(olderLayout + "Startup\\Vendor.lnk");
     EXPECT_EQ(m.files.AllPaths(), Without(before, gone));
 }
 

@@ -50,11 +50,7 @@ protected:
         m.registry.windows64 = false;
     }
     void List(const std::string& file, const Lines& lines) {
-        std::string text;
-        for (const std::string& line : lines) {
-            text += line + "\r\n";
-        }
-        m.files.AddFile(file, text);
+        m.files.AddFile(file, lines.empty() ? "" : Join(lines, "\r\n") + "\r\n");
     }
     // The key paths opened with the given access, in order.
     Lines Opened(uint32_t access) const {
@@ -281,33 +277,23 @@ TEST_F(RegistryLeftovers, VitalKeysAreRefusedAndKeysBelowThemStillGo) {
         m.registry.AddKey(place + "Software\\Microsoft\\Windows\\CurrentVersion", RegView::k32);
     }
     const Lines before = AllKeys();
-    const Lines refused = {"\\",
-                           " \\\\ ",
-                           "Software",
-                           "\\Software\\",
-                           "SOFTWARE\\Classes",
-                           "Software\\\\Microsoft\\",
-                           "software\\microsoft\\windows",
-                           "Software\\Microsoft\\Windows\\CurrentVersion",
-                           "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                           "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-                           "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-                           "Software\\Microsoft\\Windows\\CurrentVersion\\Policies",
-                           "Software\\Microsoft\\Windows NT",
-                           "Software\\Microsoft\\Windows NT\\CurrentVersion",
-                           "Software\\Policies",
-                           "Software\\Wow6432Node",
-                           "Software\\Wow6432Node\\",
-                           "SOFTWARE\\WOW6432NODE\\Microsoft",
-                           "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-                           "System",
-                           "\\System",
-                           "System\\CurrentControlSet",
-                           "System\\CurrentControlSet\\Services",
-                           "SYSTEM\\ControlSet001",
-                           "System\\ControlSet002\\Services\\",
-                           "Control Panel",
-                           "Environment"};
+    const Lines refused = {
+        // the hive's root and the top keys, however written
+        "\\", " \\\\ ", "Software", "\\Software\\", "SOFTWARE\\Classes", "Software\\\\Microsoft\\",
+        "software\\microsoft\\windows", "System", "\\System", "Control Panel", "Environment",
+        // Windows' own keys and the start-up, uninstall and policy keys
+        "Software\\Microsoft\\Windows\\CurrentVersion",
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+        "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Policies", "Software\\Microsoft\\Windows NT",
+        "Software\\Microsoft\\Windows NT\\CurrentVersion", "Software\\Policies",
+        // the 32-bit view's root and its Windows keys
+        "Software\\Wow6432Node", "Software\\Wow6432Node\\", "SOFTWARE\\WOW6432NODE\\Microsoft",
+        "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+        // the control sets and their services
+        "System\\CurrentControlSet", "System\\CurrentControlSet\\Services", "SYSTEM\\ControlSet001",
+        "System\\ControlSet002\\Services\\"};
     for (const std::string& entry : refused) {
         m.debugOut.lines.clear();
         List(m.ctx.definitions.regKeys, {entry});

@@ -50,6 +50,13 @@ struct ProfileMachine {
         return found;
     }
     bool Mounted(const std::string& name) const { return m.registry.KeyExists("HKLM\\" + name); }
+    // The owner that the hive mounted as HKLM\name was saved with, read through the registry layer.
+    std::string Owner(const std::string& name) {
+        std::string owner;
+        EXPECT_EQ(fReadValue(m.ctx, "HKLM", name + "\\Software\\Scratch", "Owner", "S", "", owner),
+                  0);
+        return owner;
+    }
     testing::FakeMachine m;
 };
 
@@ -62,10 +69,7 @@ TEST_F(OfflineHives, OtherUsersProfilesAreMountedWithAMarkerAndBackups) {
     EXPECT_EQ(m.processes.terminated, std::vector<uint32_t>{editor});
     EXPECT_EQ(m.ctx.mountedHives, (std::vector<std::string>{"guest_anna", "guest_bob"}));
     EXPECT_TRUE(m.ctx.hivesLoaded);
-    std::string owner;
-    EXPECT_EQ(fReadValue(m.ctx, "HKLM", "guest_anna\\Software\\Scratch", "Owner", "S", "", owner),
-              0);
-    EXPECT_EQ(owner, "anna");
+    EXPECT_EQ(Owner("guest_anna"), "anna");
     EXPECT_EQ(m.registry.GetValue(kMarker, "LoadedFromDrive")->data, std::string("C:\0", 3));
     EXPECT_TRUE(m.files.Exists("C:\\Users\\anna\\ntuser.dat.2026-12-06-08-10.Fenx_RegBackup"));
     EXPECT_EQ(Backups("tech") + Backups("Public") + Backups("LocalService"), 0u);
@@ -195,10 +199,7 @@ TEST_F(OfflineHives, AHiveLeftMountedByAKilledRunIsUnmountedAndWrittenBack) {
     EXPECT_FALSE(m.registry.KeyExists(kMarker));
     // The hive's changes went back into its file.
     LoadHive(m.ctx, kAnnaHive, "again");
-    std::string owner;
-    EXPECT_EQ(fReadValue(m.ctx, "HKLM", "guest_again\\Software\\Scratch", "Owner", "S", "", owner),
-              0);
-    EXPECT_EQ(owner, "changed");
+    EXPECT_EQ(Owner("guest_again"), "changed");
 }
 
 TEST_F(OfflineHives, TheGuardUnmountsWhateverHappens) {
@@ -223,16 +224,12 @@ TEST_F(OfflineHives, TheGuardUnmountsWhateverHappens) {
 }
 
 TEST(OfflineHiveNames, OnlyTheFourSystemHivesAreNoUserHives) {
-    for (const auto& [name, user] : std::initializer_list<std::pair<const char*, bool>>{
-             {"guest_anna", true},
-             {"guest_Default", true},
-             {"GUEST_SOFTWARE", false},
-             {"guest_System", false},
-             {"guest_localservice", false},
-             {"Guest_NetworkService", false},
-             {"guest_systems", true},
-         }) {
-        EXPECT_EQ(IsUserHive(name), user) << name;
+    for (const char* user : {"guest_anna", "guest_Default", "guest_systems"}) {
+        EXPECT_TRUE(IsUserHive(user)) << user;
+    }
+    for (const char* system :
+         {"GUEST_SOFTWARE", "guest_System", "guest_localservice", "Guest_NetworkService"}) {
+        EXPECT_FALSE(IsUserHive(system)) << system;
     }
 }
 
