@@ -109,7 +109,6 @@ struct MailSetup {
     // The name the certificates carry for TLS: Wine's certificate check matches names only,
     // never the IP address entry the test certificates also hold.
     std::string host = "127.0.0.1";
-    std::string port;  // instead of the server's, when set
     bool ssl = false;
     bool auth = false;
     std::string password = kPassword;
@@ -119,9 +118,8 @@ struct MailSetup {
 
 // A Kestrel.ini in unencrypted mode, as a technician writes it by hand.
 std::string Ini(const MailSetup& s) {
-    const std::string port = s.port.empty() ? Ports()[s.server] : s.port;
     return "[Options]\r\nEmailResults=1\r\nLogFile=1\r\n" + s.options +
-           "[EmailConfig]\r\nSMTPServer=" + s.host + "\r\nSMTPPort=" + port +
+           "[EmailConfig]\r\nSMTPServer=" + s.host + "\r\nSMTPPort=" + Ports()[s.server] +
            "\r\nFromEmail=" + kFrom + "\r\nToEmail=" + s.to +
            "\r\nSMTPAuth=" + (s.auth ? "1" : "0") + "\r\nUseSSL=" + (s.ssl ? "1" : "0") +
            "\r\nSMTPUserName=" + kUser +
