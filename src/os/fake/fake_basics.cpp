@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "base/civil_date.h"
+
 namespace kestrel::os::fake {
 
 bool FakeDebugOutput::Saw(std::string_view text) const {
@@ -33,28 +35,6 @@ constexpr int64_t kTicksPerSecond = 10000000;
 // Days from 1601-01-01 to 1970-01-01.
 constexpr int64_t kEpochDays1601 = 134774;
 
-// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian calendar).
-int64_t DaysFromCivil(int64_t y, int m, int d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-void CivilFromDays(int64_t z, int& year, int& month, int& day) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(yoe + era * 400 + (month <= 2));
-}
-
 }  // namespace
 
 int64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second) {
@@ -69,7 +49,9 @@ bool FakeClock::ToLocalTime(int64_t ticks, LocalTime& local) {
     const int64_t seconds = ticks / kTicksPerSecond + utcOffsetMinutes * 60;
     const int64_t days = seconds / 86400 - kEpochDays1601;
     const int64_t rest = seconds % 86400;
-    CivilFromDays(days, local.year, local.month, local.day);
+    int64_t year = 0;
+    CivilFromDays(days, year, local.month, local.day);
+    local.year = static_cast<int>(year);
     local.hour = static_cast<int>(rest / 3600);
     local.minute = static_cast<int>(rest / 60 % 60);
     local.second = static_cast<int>(rest % 60);
