@@ -23,15 +23,17 @@ bool AppendRunLogToFile(Context& ctx) {
 }  // namespace
 
 void CommandRunner::Update() {
-    LogNotAvailable(m_ctx.debug, "/update");
+    if (m_services.CheckForUpdate()) {
+        m_ctx.endRequested = true;
+    }
 }
 
-void CommandRunner::GetConfig(const std::string& packageName) {
-    LogNotAvailable(m_ctx.debug, "/getconfig= (" + packageName + ")");
+void CommandRunner::GetConfig(const std::string& url) {
+    m_services.GetConfigPackage(url);
 }
 
-void CommandRunner::GetDefs(const std::string& packageName) {
-    LogNotAvailable(m_ctx.debug, "/getdefs= (" + packageName + ")");
+void CommandRunner::GetDefs(const std::string& url) {
+    m_services.GetDefsPackage(url);
 }
 
 void CommandRunner::RecoverInterruptedRun() {

@@ -6,6 +6,7 @@
 #include "engine/registry_leftovers.h"
 #include "engine/uninstall_by_definition.h"
 #include "net/send_email.h"
+#include "net/updates.h"
 
 namespace kestrel {
 
@@ -32,6 +33,21 @@ void EngineServices::CleanRegistryLeftovers() {
 
 void EngineServices::SendEmail(const std::string& subject, const std::string& body, bool quiet) {
     (void)kestrel::SendEmail(m_ctx, subject, body, quiet);
+}
+
+bool EngineServices::CheckForUpdate() {
+    PackageTools tools(m_ctx, m_windows);
+    return kestrel::CheckForUpdate(m_ctx, tools, true);
+}
+
+void EngineServices::GetConfigPackage(const std::string& url) {
+    PackageTools tools(m_ctx, m_windows);
+    kestrel::GetConfigPackage(m_ctx, tools, url);
+}
+
+void EngineServices::GetDefsPackage(const std::string& url) {
+    PackageTools tools(m_ctx, m_windows);
+    kestrel::GetDefsPackage(m_ctx, tools, url);
 }
 
 }  // namespace kestrel

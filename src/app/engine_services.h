@@ -1,6 +1,6 @@
 #pragma once
-// The runner's services on the real engine: uninstalls are run, verified and guarded for
-// real. The leftover cleanups and e-mail are not in this version; they say so in the debug log.
+// The runner's services on the real engine: uninstalls are run, verified and guarded, the
+// leftovers cleaned, mail sent and packages fetched for real.
 
 #include <string>
 #include <vector>
@@ -10,10 +10,12 @@
 namespace kestrel {
 
 class Context;
+class PackageWindows;
 
 class EngineServices : public RunnerServices {
 public:
-    explicit EngineServices(Context& ctx) : m_ctx(ctx) {}
+    // windows shows the downloads and unpackings; it outlives the services.
+    EngineServices(Context& ctx, PackageWindows& windows) : m_ctx(ctx), m_windows(windows) {}
 
     [[nodiscard]] bool UninstallByDefinition(const std::string& definition,
                                              const std::vector<std::string>& whitelist) override;
@@ -22,9 +24,13 @@ public:
     void CleanFileSystemLeftovers() override;
     void CleanRegistryLeftovers() override;
     void SendEmail(const std::string& subject, const std::string& body, bool quiet) override;
+    [[nodiscard]] bool CheckForUpdate() override;
+    void GetConfigPackage(const std::string& url) override;
+    void GetDefsPackage(const std::string& url) override;
 
 private:
     Context& m_ctx;
+    PackageWindows& m_windows;
 };
 
 }  // namespace kestrel

@@ -1,7 +1,7 @@
 #pragma once
 // What the command-line runner hands over: the uninstall engine, the browser guard, the
-// leftover cleanups and e-mail. The composition root hands in the real ones (EngineServices);
-// tests may record the calls instead.
+// leftover cleanups, e-mail and the packages. The composition root hands in the real ones
+// (EngineServices); tests may record the calls instead.
 
 #include <string>
 #include <vector>
@@ -25,6 +25,12 @@ public:
     virtual void CleanRegistryLeftovers() = 0;
     // quiet: no message box on failure (unattended runs).
     virtual void SendEmail(const std::string& subject, const std::string& body, bool quiet) = 0;
+    // The silent update check of "/update". True when the new program was started: this run
+    // must end at once.
+    [[nodiscard]] virtual bool CheckForUpdate() = 0;
+    // The configuration and definitions packages of "/getconfig=" and "/getdefs=".
+    virtual void GetConfigPackage(const std::string& url) = 0;
+    virtual void GetDefsPackage(const std::string& url) = 0;
 };
 
 }  // namespace kestrel

@@ -96,6 +96,9 @@ int Main(Context& ctx, ProgramActions& actions) {
     });
     for (const Action& action : plan) {
         ctx.debug.Step(kMainHead, [&] { RunAction(ctx, actions, action); });
+        if (ctx.endRequested) {
+            break;
+        }
     }
     return 0;
 }

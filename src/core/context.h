@@ -62,6 +62,9 @@ public:
     EmailSettings email;
     // The program's cancel button: long file searches stop when it is set.
     bool cancelRequested = false;
+    // Set once the self-update has started the new program: the run ends at once, doing
+    // nothing more.
+    bool endRequested = false;
 };
 
 }  // namespace kestrel

@@ -3,6 +3,7 @@
 // 8-bit text in the system code page; results are Win32 error numbers (0 success).
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,27 @@ enum class WriteMode {
     kCreateNew  // fail with 80 when the file exists
 };
 
+// A file opened for reading at any offset (an archive being unpacked).
+class ReadableFile {
+public:
+    virtual ~ReadableFile() = default;
+    // The size when the file was opened.
+    virtual uint64_t Size() const = 0;
+    // Up to count bytes from offset into buffer; got is 0 at or past the end. 0 or the error.
+    [[nodiscard]] virtual uint32_t ReadAt(uint64_t offset, char* buffer, size_t count,
+                                          size_t& got) = 0;
+};
+
+// A file created (or emptied) for writing from its first byte on, in order.
+class WritableFile {
+public:
+    // Closes the file when Close was not called; the bytes written stay.
+    virtual ~WritableFile() = default;
+    [[nodiscard]] virtual uint32_t Append(const char* data, size_t count) = 0;
+    // Closes the file (without forcing it to the disk); 0 or the error of the last write.
+    [[nodiscard]] virtual uint32_t Close() = 0;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -63,6 +85,14 @@ public:
     // Writes the bytes and flushes them to the disk before answering.
     [[nodiscard]] virtual uint32_t Write(const std::string& path, const std::string& bytes,
                                          WriteMode mode) = 0;
+    // CreateFileW(path, GENERIC_READ, share read/write/delete, OPEN_EXISTING); 0 and the open
+    // file, or the error (2, 3, 5 for a folder, 32).
+    [[nodiscard]] virtual uint32_t OpenReadable(const std::string& path,
+                                                std::unique_ptr<ReadableFile>& file) = 0;
+    // CreateFileW(path, GENERIC_WRITE, share read, CREATE_ALWAYS); 0 and the open file, or
+    // the error (3 for a missing folder, 5 for a folder or a read-only file, 32).
+    [[nodiscard]] virtual uint32_t CreateWritable(const std::string& path,
+                                                  std::unique_ptr<WritableFile>& file) = 0;
     // MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
     [[nodiscard]] virtual uint32_t Replace(const std::string& source,
                                            const std::string& target) = 0;

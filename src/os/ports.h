@@ -7,6 +7,7 @@
 #include "os/environment.h"
 #include "os/file_system.h"
 #include "os/hives.h"
+#include "os/http.h"
 #include "os/network.h"
 #include "os/process_query.h"
 #include "os/processes.h"
@@ -41,7 +42,8 @@ namespace kestrel::os {
     X(ProcessQuery, processQuery) \
     X(Hives, hives)               \
     X(SystemHandles, handles)     \
-    X(Network, network)
+    X(Network, network)           \
+    X(Http, http)
 
 struct Ports {
 #define KESTREL_PORT_MEMBER(Type, member) Type& member;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <numeric>
 
 #include "base/strings.h"
@@ -91,6 +92,44 @@ TEST_P(FileSystemContract, WritingTruncatesOrAppendsAnyBytes) {
     std::string bytes;
     EXPECT_EQ(fs.ReadAll(At("absent"), bytes), 2u);
     EXPECT_NE(fs.ReadAll(Root(), bytes), 0u);
+}
+
+TEST_P(FileSystemContract, StreamsReadAtAnyOffsetAndWriteInOrder) {
+    const std::string path = At("stream.bin");
+    std::string bytes(70000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<char>(i * 7);
+    }
+    std::unique_ptr<os::WritableFile> out;
+    ASSERT_EQ(fs.CreateWritable(path, out), 0u);
+    ASSERT_EQ(out->Append(bytes.data(), 40000), 0u);
+    ASSERT_EQ(out->Append(bytes.data() + 40000, bytes.size() - 40000), 0u);
+    ASSERT_EQ(out->Close(), 0u);
+    EXPECT_EQ(Read(path), bytes);
+
+    std::unique_ptr<os::ReadableFile> in;
+    ASSERT_EQ(fs.OpenReadable(path, in), 0u);
+    EXPECT_EQ(in->Size(), bytes.size());
+    char buffer[16];
+    size_t got = 0;
+    ASSERT_EQ(in->ReadAt(65530, buffer, sizeof buffer, got), 0u);
+    EXPECT_EQ(std::string(buffer, got), bytes.substr(65530, 16));
+    ASSERT_EQ(in->ReadAt(bytes.size() - 3, buffer, sizeof buffer, got), 0u);
+    EXPECT_EQ(got, 3u);
+    ASSERT_EQ(in->ReadAt(bytes.size() + 10, buffer, sizeof buffer, got), 0u);
+    EXPECT_EQ(got, 0u);
+    in.reset();
+
+    // Creating again empties the file; missing folders, folders and read-only files refuse.
+    ASSERT_EQ(fs.CreateWritable(path, out), 0u);
+    ASSERT_EQ(out->Close(), 0u);
+    EXPECT_EQ(Read(path), "");
+    EXPECT_EQ(fs.CreateWritable(At("no\\such\\file.bin"), out), 3u);
+    EXPECT_EQ(fs.CreateWritable(Root(), out), 5u);
+    EXPECT_EQ(fs.OpenReadable(At("absent.bin"), in), 2u);
+    ASSERT_EQ(fs.SetAttributes(path, os::attr::kReadOnly), 0u);
+    EXPECT_EQ(fs.CreateWritable(path, out), 5u);
+    ASSERT_EQ(fs.SetAttributes(path, os::attr::kNormal), 0u);
 }
 
 TEST_P(FileSystemContract, ReadOnlyFilesRefuseChangeUntilTheirAttributesAreCleared) {

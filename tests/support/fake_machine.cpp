@@ -4,7 +4,7 @@ namespace kestrel::testing {
 
 FakeMachine::FakeMachine()
     : ctx(os::Ports{env, files, ini, debugOut, clock, wow64, volumes, shell, system, prompts,
-                    registry, security, processes, processQuery, hives, handles, network}) {
+                    registry, security, processes, processQuery, hives, handles, network, http}) {
     files.AddDrive("C:");
     files.AddFolder("C:\\Windows\\system32");
     files.AddFile("C:\\Windows\\explorer.exe", "MZ");

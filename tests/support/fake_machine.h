@@ -7,6 +7,7 @@
 #include "os/fake/fake_environment.h"
 #include "os/fake/fake_file_system.h"
 #include "os/fake/fake_hives.h"
+#include "os/fake/fake_http.h"
 #include "os/fake/fake_network.h"
 #include "os/fake/fake_process_query.h"
 #include "os/fake/fake_processes.h"
@@ -42,6 +43,7 @@ public:
     os::fake::FakeHives hives{registry, files, security};
     os::fake::FakeSystemHandles handles{processes, files};
     os::fake::FakeNetwork network;
+    os::fake::FakeHttp http;
     Context ctx;
 
     // Every debug line, each followed by "\n".

@@ -3,7 +3,8 @@
 
 The layers, from the bottom: base, os, core, platform, inventory, engine, zip, net, ui, app.
 A file belongs to the layer of its first folder. Inside os, the Win32 implementations
-(os/win32) may be included only by os/win32 and app/win32 (the composition root), and the
+(os/win32) may be included only by os/win32, ui/win32 (the windows) and app/win32 (the
+composition root), and the
 in-memory fakes (os/fake) only by os/fake: the product never links them.
 """
 import pathlib
@@ -33,8 +34,9 @@ def faults(src: pathlib.Path):
                 yield f"{rel}:{number}: includes \"{target}\", which is in no layer"
             elif LAYERS.index(layer) > LAYERS.index(own):
                 yield f"{rel}:{number}: {own} includes \"{target}\" from {layer}, a layer above"
-            elif target.startswith("os/win32/") and not rel.startswith(("os/win32/", "app/win32/")):
-                yield f"{rel}:{number}: only os/win32 and app/win32 include \"{target}\""
+            elif target.startswith("os/win32/") and not rel.startswith(
+                    ("os/win32/", "ui/win32/", "app/win32/")):
+                yield f"{rel}:{number}: only os/win32, ui/win32 and app/win32 include \"{target}\""
             elif target.startswith("os/fake/") and not rel.startswith("os/fake/"):
                 yield f"{rel}:{number}: the fakes (\"{target}\") are for tests only"
 

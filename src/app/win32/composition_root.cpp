@@ -5,13 +5,15 @@
 #include "app/startup.h"
 #include "core/context.h"
 #include "os/win32/port_set.h"
+#include "ui/win32/package_windows.h"
 
 namespace kestrel {
 
 int RunKestrel() {
     os::win32::PortSet ports;
     Context ctx(ports.Get());
-    EngineServices services(ctx);
+    std::unique_ptr<PackageWindows> windows = ui::MakePackageWindows(ctx.os.prompts);
+    EngineServices services(ctx, *windows);
     CommandRunner runner(ctx, services);
     return Main(ctx, runner);
 }

@@ -55,6 +55,8 @@ public:
     bool MakeSurePathExists(const std::string& pathWithTrailingBackslash) override;
     uint32_t ReadAll(const std::string& path, std::string& bytes) override;
     uint32_t Write(const std::string& path, const std::string& bytes, WriteMode mode) override;
+    uint32_t OpenReadable(const std::string& path, std::unique_ptr<ReadableFile>& file) override;
+    uint32_t CreateWritable(const std::string& path, std::unique_ptr<WritableFile>& file) override;
     uint32_t Replace(const std::string& source, const std::string& target) override;
     uint32_t Move(const std::string& source, const std::string& target) override;
     uint32_t Delete(const std::string& path) override;
@@ -90,6 +92,9 @@ public:
                                    bool followLast = false) const;
     const Node* Find(const std::string& path, bool followLast = false) const;
     Node* Find(const std::string& path, bool followLast = false);
+
+    // Appends to the file an open WritableFile names (the failure set by FailWrites applies).
+    uint32_t AppendTo(const std::string& key, const char* data, size_t count);
 
 private:
     std::optional<std::string> Resolve(const std::string& key, const std::string& shown,

@@ -3,6 +3,7 @@
 #include <winver.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,63 @@ namespace {
 
 // A file larger than this is not a list, a log or a setting; it is not read into memory.
 constexpr LONGLONG kMaxReadBytes = 512LL * 1024 * 1024;
+
+class Win32ReadableFile : public ReadableFile {
+public:
+    Win32ReadableFile(UniqueHandle handle, uint64_t size)
+        : m_handle(std::move(handle)), m_size(size) {}
+    uint64_t Size() const override { return m_size; }
+    uint32_t ReadAt(uint64_t offset, char* buffer, size_t count, size_t& got) override {
+        got = 0;
+        if (offset >= m_size || count == 0) {
+            return 0;
+        }
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD read = 0;
+        DWORD want = static_cast<DWORD>(std::min<size_t>(count, 1u << 30));
+        if (!ReadFile(m_handle.Get(), buffer, want, &read, &at)) {
+            DWORD err = GetLastError();
+            return err == ERROR_HANDLE_EOF ? 0 : err;
+        }
+        got = read;
+        return 0;
+    }
+
+private:
+    UniqueHandle m_handle;
+    uint64_t m_size;
+};
+
+class Win32WritableFile : public WritableFile {
+public:
+    explicit Win32WritableFile(UniqueHandle handle) : m_handle(std::move(handle)) {}
+    uint32_t Append(const char* data, size_t count) override {
+        if (!m_handle.Valid()) {
+            return ERROR_INVALID_HANDLE;
+        }
+        while (count > 0) {
+            DWORD put = 0;
+            DWORD want = static_cast<DWORD>(std::min<size_t>(count, 1u << 20));
+            if (!WriteFile(m_handle.Get(), data, want, &put, nullptr)) {
+                m_error = GetLastError();
+                return m_error;
+            }
+            data += put;
+            count -= put;
+        }
+        return 0;
+    }
+    uint32_t Close() override {
+        m_handle = UniqueHandle();
+        return m_error;
+    }
+
+private:
+    UniqueHandle m_handle;
+    uint32_t m_error = 0;
+};
 
 int64_t Ticks(const FILETIME& ft) {
     return (static_cast<int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
@@ -140,6 +198,37 @@ public:
             done += got;
         }
         bytes.resize(done);
+        return 0;
+    }
+
+    uint32_t OpenReadable(const std::string& path, std::unique_ptr<ReadableFile>& file) override {
+        UniqueHandle h(CreateFileW(LongForm(path).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h.Valid()) {
+            return GetLastError();
+        }
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(h.Get(), &size)) {
+            return GetLastError();
+        }
+        file =
+            std::make_unique<Win32ReadableFile>(std::move(h), static_cast<uint64_t>(size.QuadPart));
+        return 0;
+    }
+
+    uint32_t CreateWritable(const std::string& path, std::unique_ptr<WritableFile>& file) override {
+        // Windows refuses to replace a read-only file; Wine's CREATE_ALWAYS does not.
+        const DWORD existing = GetFileAttributesW(LongForm(path).c_str());
+        if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
+            return ERROR_ACCESS_DENIED;
+        }
+        UniqueHandle h(CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h.Valid()) {
+            return GetLastError();
+        }
+        file = std::make_unique<Win32WritableFile>(std::move(h));
         return 0;
     }
 

@@ -9,6 +9,7 @@
 #include "engine/uninstall_by_definition.h"
 #include "inventory/inventory_scan.h"
 #include "support/fake_machine.h"
+#include "support/fake_package_windows.h"
 #include "support/idle_command_shell.h"
 
 namespace kestrel {
@@ -45,13 +46,14 @@ protected:
     }
     void Run(const std::string& arguments) {
         m.env.SetArguments(arguments);
-        EngineServices services(m.ctx);
+        EngineServices services(m.ctx, windows);
         CommandRunner runner(m.ctx, services);
         EXPECT_EQ(Main(m.ctx, runner), 0);
     }
     std::string Log() const { return m.files.Content(kLogFile).value_or(""); }
 
     testing::FakeMachine m;
+    testing::FakePackageWindows windows;
 };
 
 TEST_F(EngineRoad, UninstallByNameRemovesTheApplicationAndLogsTheVerdict) {

@@ -116,6 +116,13 @@ public:
     void SendEmail(const std::string& s, const std::string&, bool quiet) override {
         calls.push_back("email:" + s + (quiet ? " quiet" : ""));
     }
+    bool CheckForUpdate() override {
+        calls.push_back("update");
+        return updateRestarts;
+    }
+    void GetConfigPackage(const std::string& url) override { calls.push_back("config:" + url); }
+    void GetDefsPackage(const std::string& url) override { calls.push_back("defs:" + url); }
+    bool updateRestarts = false;
 
 private:
     Context& m_ctx;
@@ -167,6 +174,23 @@ TEST_F(RunnerTest, LogAndMailFollowTheSettings) {
     for (const std::string& call : services.calls) {
         EXPECT_EQ(call.find("email"), std::string::npos);
     }
+}
+
+TEST_F(RunnerTest, AnUpdateThatStartedTheNewProgramEndsTheRunAtOnce) {
+    m.files.AddFile("C:\\Kestrel\\Kestrel_old.exe", "MZ old");
+    m.env.SetArguments("/update /auto");
+    services.updateRestarts = true;
+    EXPECT_EQ(Main(m.ctx, runner), 0);
+    EXPECT_EQ(services.calls, (std::vector<std::string>{"abandoned guard", "update"}));
+    EXPECT_TRUE(m.files.Exists("C:\\Kestrel\\Kestrel_old.exe"));
+
+    services.calls.clear();
+    m.ctx.endRequested = false;
+    services.updateRestarts = false;
+    EXPECT_EQ(Main(m.ctx, runner), 0);
+    EXPECT_EQ(services.calls, (std::vector<std::string>{"abandoned guard", "update", "files",
+                                                        "registry", "guard"}));
+    EXPECT_FALSE(m.files.Exists("C:\\Kestrel\\Kestrel_old.exe"));
 }
 
 TEST_F(RunnerTest, BlankDefinitionsUninstallNothing) {
