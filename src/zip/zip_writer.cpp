@@ -244,6 +244,10 @@ bool ZipClass::WriteZip(const std::string& FilePath, bool Overwrite) {
             }
         }
         if (m_ctx.os.files.CreateWritable(FilePath, out) != 0) {
+            // No file was there before, so whatever a failed creation left is ours.
+            if (DoesFileExist(m_ctx, FilePath)) {
+                (void)m_ctx.os.files.Delete(FilePath);
+            }
             return false;
         }
         if (WriteEntries(*out, m_files, m_comment)) {
