@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,13 +86,22 @@ protected:
         transfer.served[server + std::string("/AshgroveUpdates.zip")] = "index zip " + version;
         transfer.packages["index zip " + version] = {{{"AshgroveUpdates.ini", ini}}};
     }
+    // The running program as it was before any update attempt.
+    void Reset() {
+        m.files.AddFile(kProgram, "MZ");
+        (void)m.files.Delete(kOld);
+        m.processes.launches.clear();
+        m.prompts.messages.clear();
+        transfer.calls.clear();
+    }
     bool Started() const {
         return !m.processes.CommandLines().empty() && m.files.Content(kProgram) == "MZ new" &&
                m.files.Content(kOld) == "MZ" && !m.files.Exists("C:\\Kestrel\\Kestrel.zip");
     }
     bool LeftAsItWas() const {
-        return m.processes.CommandLines().empty() && m.files.Content(kProgram) == "MZ" &&
-               !m.files.Exists(kOld);
+        const auto& l = m.processes.launches;
+        return std::none_of(l.begin(), l.end(), [](const auto& x) { return x.started; }) &&
+               m.files.Content(kProgram) == "MZ" && !m.files.Exists(kOld);
     }
 
     testing::FakeMachine m;
@@ -132,11 +142,8 @@ TEST_F(Updates, CheckFlowsSilentAndInteractive) {
         {"4.0", false, {os::mb::kIdYes}, {none}, true},
     };
     for (const auto& c : cases) {
-        m.prompts.messages.clear();
+        Reset();
         m.prompts.answers.assign(c.answers.begin(), c.answers.end());
-        m.processes.launches.clear();
-        m.files.AddFile(kProgram, "MZ");
-        (void)m.files.Delete(kOld);
         Publish(c.published);
         EXPECT_EQ(CheckForUpdate(m.ctx, transfer, c.silent), c.started) << c.published;
         EXPECT_EQ(c.started ? Started() : LeftAsItWas(), true) << c.published << c.silent;
@@ -158,9 +165,7 @@ TEST_F(Updates, RestartGetsTheCommandLineWithoutUpdate) {
                  {"/UPDATE", "C:\\Kestrel\\Kestrel.exe"},
                  {"/auto /Update /u=toolbar", "C:\\Kestrel\\Kestrel.exe /auto  /u=toolbar"}};
     for (const auto& c : cases) {
-        m.files.AddFile(kProgram, "MZ");
-        (void)m.files.Delete(kOld);
-        m.processes.launches.clear();
+        Reset();
         m.env.SetArguments(c.arguments);
         EXPECT_TRUE(CheckForUpdate(m.ctx, transfer, true));
         EXPECT_TRUE(Started());
@@ -205,10 +210,7 @@ TEST_F(Updates, PlainHttpOnlyFromALoopbackServer) {
         while (server.back() == '/') {
             server.pop_back();
         }
-        m.files.AddFile(kProgram, "MZ");
-        (void)m.files.Delete(kOld);
-        m.processes.launches.clear();
-        transfer.calls.clear();
+        Reset();
         Publish("3.10.0", c.downloadUrl, "", server);
         transfer.served[c.downloadUrl] = "program zip";
         EXPECT_EQ(CheckForUpdate(m.ctx, transfer, true), c.started) << c.server;
@@ -233,10 +235,7 @@ TEST_F(Updates, PackageMustMatchTheIndexSha256) {
                  {Sha256Hex(std::string("other")), false},
                  {"12345", false}};
     for (const auto& c : cases) {
-        m.files.AddFile(kProgram, "MZ");
-        (void)m.files.Delete(kOld);
-        m.processes.launches.clear();
-        m.prompts.messages.clear();
+        Reset();
         Publish("3.10.0", kProgramUrl, c.sha);
         EXPECT_EQ(CheckForUpdate(m.ctx, transfer, false), c.started) << c.sha;
         EXPECT_TRUE(c.started ? Started() : LeftAsItWas()) << c.sha;
@@ -261,21 +260,16 @@ TEST_F(Updates, FailuresAfterTheRenameRollBack) {
          "Press OK to update this application."},
     };
     for (const auto& c : cases) {
-        testing::FakeMachine fresh;
-        fresh.ctx.settingsFile = kIni;
-        fresh.env.version = {3, 9, 5};
-        WriteIni(fresh.ctx, kIni, "Options", "UpdateServer", kServer);
-        if (c.startable) {
-            fresh.processes.OnProgram("Kestrel.exe", os::fake::FakeProcesses::Program{});
+        Reset();
+        if (!c.startable) {
+            m.processes.OnProgram("Kestrel.exe", [](const std::string&) {
+                return std::optional<os::fake::FakeProcesses::Program>();
+            });
         }
-        FakeTransfer t(fresh);
-        t.served = transfer.served;
-        t.packages = transfer.packages;
-        t.packages["program zip"] = c.package;
-        EXPECT_FALSE(CheckForUpdate(fresh.ctx, t, false)) << c.name;
-        EXPECT_EQ(fresh.files.Content(kProgram), "MZ") << c.name;
-        EXPECT_FALSE(fresh.files.Exists(kOld)) << c.name;
-        EXPECT_EQ(fresh.prompts.messages.back().text, c.message) << c.name;
+        transfer.packages["program zip"] = c.package;
+        EXPECT_FALSE(CheckForUpdate(m.ctx, transfer, false)) << c.name;
+        EXPECT_TRUE(LeftAsItWas()) << c.name;
+        EXPECT_EQ(m.prompts.messages.back().text, c.message) << c.name;
     }
 }
 
