@@ -138,6 +138,7 @@ bool ZipExtractionClass::State::WriteEntry(const ZipEntry& entry, const std::str
     }
     std::unique_ptr<os::WritableFile> out;
     if (const uint32_t error = ctx.os.files.CreateWritable(target, out); error != 0) {
+        (void)ctx.os.files.Delete(target);  // whatever a failed creation may have left
         Error(ziperror::kCannotWrite,
               "Can't write the file " + target + " (error " + std::to_string(error) + ")");
         return false;
