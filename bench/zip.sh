@@ -2,6 +2,9 @@
 # ZIP extraction on a ~50 MB archive of mixed files (text, random binaries, several thousand
 # small files) made with Info-ZIP zip: Kestrel's reader, unzip -o -q, 7z x -y and bare zlib in
 # one run, pinned to one CPU. Uses build/linux/bin/zip_bench (built here when missing).
+# The work folder is made under $TMPDIR (/tmp when unset), on disk; there the kernel's
+# file-creation cost dominates every peer, and a tmpfs TMPDIR (/dev/shm) shows the readers'
+# own differences. ZIP_BENCH_VERBOSE=1 prints every run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bench=$root/build/linux/bin/zip_bench
