@@ -47,7 +47,7 @@ uint32_t FakeHttp::Get(const std::string& url, uint32_t, HttpReceiver& receiver)
         }
         pos += n;
     }
-    return end < reply.body.size() ? httperror::kConnectionError : 0;
+    return end < reply.body.size() ? reply.cutWith : 0;
 }
 
 }  // namespace kestrel::os::fake
