@@ -65,6 +65,9 @@ private:
         if (mode == "redirect") {
             return Redirect(Url(server, "/" + rest));
         }
+        if (mode == "to-http") {
+            return Redirect(Url(HttpServer::kPlain, "/" + rest));
+        }
         if (mode == "loop") {
             return Redirect(Base(server) + path);
         }

@@ -106,6 +106,7 @@ TEST_P(HttpContract, FailedTransfersGiveTheirWinHttpNumbers) {
     };
     const Case cases[] = {
         {W().Url(HttpServer::kPlain, "/loop"), kPatience, httperror::kRedirectFailed},
+        {W().Url(HttpServer::kSecure, "/to-http/big.bin"), kPatience, httperror::kRedirectFailed},
         {W().Url(HttpServer::kPlain, "/cut/big.bin"), kPatience, httperror::kConnectionError},
         {W().Url(HttpServer::kSecure, "/cut/big.bin"), kPatience, httperror::kConnectionError},
         {W().Url(HttpServer::kPlain, "/cut-chunked/big.bin"), kPatience,

@@ -1,7 +1,7 @@
 #pragma once
 // A world for the HTTP port: the fake, or (under Wine) WinHTTP against the servers of
 // tests/win32/http_test_server.py. Every server serves the same files, and each path may carry
-// that server's prefixes ("/redirect/", "/loop", "/chunked/", "/slow/", "/cut/",
+// that server's prefixes ("/redirect/", "/to-http/", "/loop", "/chunked/", "/slow/", "/cut/",
 // "/cut-chunked/", "/stall/", "/status/").
 
 #include <memory>

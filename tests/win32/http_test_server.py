@@ -11,6 +11,7 @@ nobody listens on). The servers run until killed.
 
 Any path may carry one of these prefixes:
     /redirect/<path>     302 to /<path>
+    /to-http/<path>      302 to /<path> on the http server (from https, a step down)
     /loop                302 to itself, for ever
     /chunked/<path>      the file in chunked transfer (no Content-Length)
     /slow/<path>         chunked, in 10 pieces sent 0.2 s apart
@@ -33,6 +34,7 @@ import urllib.parse
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     root = "."
+    http_port = 0
 
     def log_message(self, format, *args):
         pass
@@ -42,6 +44,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         mode, _, rest = path.lstrip("/").partition("/")
         if mode == "redirect":
             return self.reply(302, b"moved\n", [("Location", "/" + rest)])
+        if mode == "to-http":
+            location = f"http://127.0.0.1:{Handler.http_port}/{rest}"
+            return self.reply(302, b"moved\n", [("Location", location)])
         if mode == "loop":
             return self.reply(302, b"moved\n", [("Location", "/loop")])
         if mode == "status" and rest.isdigit():
@@ -145,6 +150,8 @@ def main():
     lines = []
     for name, context in servers.items():
         server = Server(context)
+        if name == "http":
+            Handler.http_port = server.server_address[1]
         lines.append(f"{name}={server.server_address[1]}")
         threading.Thread(target=server.serve_forever, daemon=True).start()
     closed = socket.socket()
