@@ -68,6 +68,27 @@ std::vector<Maker<HttpWorld>> Worlds() {
     return {{"Win32", [] { return std::make_unique<Win32HttpWorld>(); }}};
 }
 
+// What WinHTTP sends, which only the real server sees.
+TEST(HttpOnWindows, RequestsNameKestrelAndAskForAFreshCopy) {
+    if (Worlds().empty()) {
+        GTEST_SKIP() << "needs the servers of tests/win32/http_test.sh";
+    }
+    struct Collect : os::HttpReceiver {
+        bool OnResponse(const os::HttpResponse&) override { return true; }
+        bool OnData(const char* data, size_t count) override {
+            body.append(data, count);
+            return true;
+        }
+        std::string body;
+    } headers;
+    Win32HttpWorld world;
+    ASSERT_EQ(world.Http().Get(world.Url(HttpServer::kPlain, "/headers"), 10000, headers), 0u);
+    for (const char* line :
+         {"User-Agent: Kestrel\r\n", "Cache-Control: no-cache\r\n", "Pragma: no-cache\r\n"}) {
+        EXPECT_NE(headers.body.find(line), std::string::npos) << line << headers.body;
+    }
+}
+
 }  // namespace
 
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(HttpContract);

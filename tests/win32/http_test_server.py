@@ -19,6 +19,7 @@ Any path may carry one of these prefixes:
     /cut-chunked/<path>  chunked, half the bytes, then closes without the last chunk
     /stall/<path>        the full Content-Length and then nothing, until the client gives up
     /status/<code>       that status with a small text body
+    /headers             the request's headers as the body
 """
 import argparse
 import http.server
@@ -49,6 +50,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.reply(302, b"moved\n", [("Location", location)])
         if mode == "loop":
             return self.reply(302, b"moved\n", [("Location", "/loop")])
+        if mode == "headers":
+            lines = "".join(f"{name}: {value}\r\n" for name, value in self.headers.items())
+            return self.reply(200, lines.encode())
         if mode == "status" and rest.isdigit():
             return self.reply(int(rest), f"status {rest}\n".encode())
         if mode in ("chunked", "slow", "cut", "cut-chunked", "stall"):
