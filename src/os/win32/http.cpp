@@ -171,8 +171,8 @@ public:
     }
 
 private:
-    // A body cut short may end without an error from either call (no data available, a read
-    // of 0): the count against Content-Length tells. A chunked body whose connection closes
+    // Wine ends a body cut short without an error from either call (no data available, a
+    // read of 0): the count against Content-Length tells. A chunked body whose connection closes
     // before the last chunk is an error on Windows; Wine takes the close for the body's end
     // and answers 0, and nothing above WinHTTP can see the difference.
     static uint32_t ReadBody(HINTERNET request, std::optional<uint64_t> length,
