@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <vector>
 
 #include "e2e/kestrel_sandbox.h"
 #include "e2e/test_apps.h"
@@ -35,7 +36,8 @@ size_t Count(const std::string& text, const std::string& part) {
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // Waits up to timeoutMs for what() to hold.
@@ -86,24 +88,25 @@ protected:
 
 TEST_F(PackagesE2E, DefinitionsPackageReplacesOnlyTheListsItBrings) {
     // Straight, through a redirect, and trickling in chunks: the same package, the same result.
-    for (const std::string path : {"/Kestrel_Defs.zip", "/redirect/Kestrel_Defs.zip",
-                                   "/slow/Kestrel_Defs.zip"}) {
+    for (const std::string path :
+         {"/Kestrel_Defs.zip", "/redirect/Kestrel_Defs.zip", "/slow/Kestrel_Defs.zip"}) {
         KestrelSandbox box("defs");
         Seed(box);
         ASSERT_EQ(box.Run("/getdefs=" + Server() + path), 0) << path;
-        ExpectKept(box,
-                   {{"Kestrel.txt", "Package Toolbar|from the package\r\n"},
-                    {"Kestrel_RegKeys.txt", ""}},
-                   path);
+        ExpectKept(
+            box,
+            {{"Kestrel.txt", "Package Toolbar|from the package\r\n"}, {"Kestrel_RegKeys.txt", ""}},
+            path);
         EXPECT_TRUE(box.Exists("Extras")) << path;
     }
 }
 
 TEST_F(PackagesE2E, AFailedDefinitionsOrConfigurationDownloadChangesNothing) {
-    for (const std::string args :
-         {"/getdefs=" + Server() + "/missing.zip", "/getdefs=" + Server() + "/cut/Kestrel_Defs.zip",
-          "/getdefs=" + Server() + "/broken.zip", "/getdefs=http://127.0.0.1:1/Kestrel_Defs.zip",
-          "/getconfig=" + Server() + "/missing.zip", "/getconfig=" + Server() + "/broken.zip"}) {
+    for (const std::string& args : std::vector<std::string>{
+             "/getdefs=" + Server() + "/missing.zip",
+             "/getdefs=" + Server() + "/cut/Kestrel_Defs.zip",
+             "/getdefs=" + Server() + "/broken.zip", "/getdefs=http://127.0.0.1:1/Kestrel_Defs.zip",
+             "/getconfig=" + Server() + "/missing.zip", "/getconfig=" + Server() + "/broken.zip"}) {
         KestrelSandbox box("failed");
         Seed(box);
         ASSERT_EQ(box.Run(args), 0) << args;
@@ -130,8 +133,8 @@ TEST_F(PackagesE2E, ConfigurationPackageReplacesTheSettingsOnlyWhenItBringsThem)
 TEST_F(PackagesE2E, SelfUpdateReplacesTheProgramAndRestartsItWithTheOtherSwitches) {
     KestrelSandbox box("update");
     const std::string original = box.Read("Kestrel.exe").value();
-    box.Write("Kestrel.ini", "[Options]\r\nLogFile=1\r\nEmailResults=0\r\nUpdateServer=" +
-                                 Server() + "/good\r\n");
+    box.Write("Kestrel.ini",
+              "[Options]\r\nLogFile=1\r\nEmailResults=0\r\nUpdateServer=" + Server() + "/good\r\n");
     ASSERT_EQ(box.Run("/update /u=nothing-is-called-this"), 0);
     // The old program ended at once; the new one runs "/u=" alone and appends one log block.
     ASSERT_TRUE(Eventually([&] { return box.Read("Kestrel_Log.txt").has_value(); }));

@@ -41,13 +41,14 @@ uint32_t FakeHttp::Get(const std::string& url, uint32_t, HttpReceiver& receiver)
     }
     const size_t end = std::min(reply.body.size(), reply.cutAfter.value_or(reply.body.size()));
     for (size_t pos = 0; pos < end;) {
-        const size_t n = std::min(std::max<size_t>(chunkSize, 1), end - pos);
+        // Pieces of at most 64 KiB, as the port promises.
+        const size_t n = std::min({std::max<size_t>(chunkSize, 1), size_t{64 * 1024}, end - pos});
         if (!receiver.OnData(reply.body.data() + pos, n)) {
             return httperror::kCancelled;
         }
         pos += n;
     }
-    return end < reply.body.size() ? httperror::kConnectionError : 0;
+    return end < reply.body.size() ? reply.cutWith : 0;
 }
 
 }  // namespace kestrel::os::fake
