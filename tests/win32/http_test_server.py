@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 """HTTP and HTTPS file servers on 127.0.0.1 for the download tests.
 
-    http_test_server.py --root DIR --ports FILE [--tls DIR] [--untrusted DIR] [--misnamed DIR]
+    http_test_server.py --root DIR --ports FILE [--http-port N] [--tls DIR] [--untrusted DIR]
+                        [--misnamed DIR]
 
 Serves the files of DIR (GET only; 200 with Content-Length, or 404 with an HTML page). The
 --tls, --untrusted and --misnamed folders hold server.pem and server.key (tools/lib/test-ca.sh
 make); each gives one more port that serves the same over TLS. Once all listen, FILE gets one
 "name=port" line each: http, https, untrusted, misnamed (those given), and refused (a port
-nobody listens on). The servers run until killed.
+nobody listens on). The http server listens on --http-port when given (the demo machine's
+fixed address), on a free port otherwise. The servers run until killed.
 
 Any path may carry one of these prefixes:
     /redirect/<path>     302 to /<path>
@@ -115,8 +117,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
 
-    def __init__(self, context):
-        super().__init__(("127.0.0.1", 0), Handler)
+    def __init__(self, context, port=0):
+        super().__init__(("127.0.0.1", port), Handler)
         self.context = context
 
     def get_request(self):
@@ -143,6 +145,7 @@ def main():
     parser.add_argument("--tls")
     parser.add_argument("--untrusted")
     parser.add_argument("--misnamed")
+    parser.add_argument("--http-port", type=int, default=0)
     args = parser.parse_args()
     Handler.root = os.path.abspath(args.root)
 
@@ -153,7 +156,7 @@ def main():
             servers[name] = tls_context(folder)
     lines = []
     for name, context in servers.items():
-        server = Server(context)
+        server = Server(context, args.http_port if name == "http" else 0)
         if name == "http":
             Handler.http_port = server.server_address[1]
         lines.append(f"{name}={server.server_address[1]}")
