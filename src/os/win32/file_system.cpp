@@ -73,6 +73,22 @@ private:
     uint32_t m_error = 0;
 };
 
+// Opens an existing file for reading, sharing it with every other use, and gives its size.
+uint32_t OpenExisting(const std::string& path, UniqueHandle& handle, uint64_t& size) {
+    handle = UniqueHandle(CreateFileW(LongForm(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.Valid()) {
+        return GetLastError();
+    }
+    LARGE_INTEGER bytes{};
+    if (!GetFileSizeEx(handle.Get(), &bytes)) {
+        return GetLastError();
+    }
+    size = static_cast<uint64_t>(bytes.QuadPart);
+    return 0;
+}
+
 int64_t Ticks(const FILETIME& ft) {
     return (static_cast<int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }
@@ -171,20 +187,15 @@ public:
     }
 
     uint32_t ReadAll(const std::string& path, std::string& bytes) override {
-        UniqueHandle h(CreateFileW(LongForm(path).c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h.Valid()) {
-            return GetLastError();
+        UniqueHandle h;
+        uint64_t size = 0;
+        if (uint32_t err = OpenExisting(path, h, size)) {
+            return err;
         }
-        LARGE_INTEGER size{};
-        if (!GetFileSizeEx(h.Get(), &size)) {
-            return GetLastError();
-        }
-        if (size.QuadPart > kMaxReadBytes) {
+        if (size > static_cast<uint64_t>(kMaxReadBytes)) {
             return ERROR_NOT_ENOUGH_MEMORY;
         }
-        bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+        bytes.assign(static_cast<size_t>(size), '\0');
         size_t done = 0;
         while (done < bytes.size()) {
             DWORD got = 0;
@@ -202,18 +213,12 @@ public:
     }
 
     uint32_t OpenReadable(const std::string& path, std::unique_ptr<ReadableFile>& file) override {
-        UniqueHandle h(CreateFileW(LongForm(path).c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h.Valid()) {
-            return GetLastError();
+        UniqueHandle h;
+        uint64_t size = 0;
+        if (uint32_t err = OpenExisting(path, h, size)) {
+            return err;
         }
-        LARGE_INTEGER size{};
-        if (!GetFileSizeEx(h.Get(), &size)) {
-            return GetLastError();
-        }
-        file =
-            std::make_unique<Win32ReadableFile>(std::move(h), static_cast<uint64_t>(size.QuadPart));
+        file = std::make_unique<Win32ReadableFile>(std::move(h), size);
         return 0;
     }
 

@@ -44,21 +44,22 @@ public:
         return Narrow(path);
     }
 
-    void DoEvents() override {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                // Left for the main loop, which ends the program.
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
+    void DoEvents() override { PumpWaitingMessages(); }
 };
 
 }  // namespace
+
+void PumpWaitingMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
 
 std::unique_ptr<UserPrompts> MakeUserPrompts() {
     return std::make_unique<Win32UserPrompts>();

@@ -23,6 +23,10 @@ std::string Narrow(const std::wstring& text);
 // (or "\\?\UNC\") in front, "/" turned into "\". Short and relative paths stay as they are.
 std::wstring LongForm(const std::string& path);
 
+// Dispatches the messages waiting for this thread's windows (DoEvents); a WM_QUIT is left for
+// the main loop, which ends the program.
+void PumpWaitingMessages();
+
 struct KernelHandleTraits {
     using Handle = HANDLE;
     static Handle Invalid() { return nullptr; }

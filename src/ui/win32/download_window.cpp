@@ -36,7 +36,7 @@ bool Win32DownloadWindow::CancelConfirmed() {
     if (m_cancelled || m_frame.Handle() == nullptr) {
         return m_cancelled;
     }
-    PumpWaitingMessages();
+    os::win32::PumpWaitingMessages();
     if (!m_closeRequested || m_frame.Handle() == nullptr) {
         return false;
     }

@@ -49,8 +49,4 @@ private:
     SIZE m_client{};
 };
 
-// Dispatches the messages waiting for this thread's windows; a WM_QUIT stays for the main
-// loop.
-void PumpWaitingMessages();
-
 }  // namespace kestrel::ui
