@@ -24,7 +24,6 @@ constexpr uint16_t kDeflated = 8;
 constexpr uint32_t kArchiveAttribute = 32;
 constexpr size_t kLocalHeaderSize = 30;
 constexpr size_t kCentralHeaderSize = 46;
-constexpr size_t kEndRecordSize = 22;
 // Without ZIP64 every size and offset is 32-bit and every count and length 16-bit.
 constexpr uint64_t kMax32 = std::numeric_limits<uint32_t>::max();
 constexpr uint64_t kMax16 = std::numeric_limits<uint16_t>::max();

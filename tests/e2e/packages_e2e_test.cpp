@@ -87,26 +87,21 @@ protected:
 };
 
 TEST_F(PackagesE2E, DefinitionsPackageReplacesOnlyTheListsItBrings) {
-    // Straight, through a redirect, and trickling in chunks: the same package, the same result.
-    for (const std::string path :
-         {"/Kestrel_Defs.zip", "/redirect/Kestrel_Defs.zip", "/slow/Kestrel_Defs.zip"}) {
-        KestrelSandbox box("defs");
-        Seed(box);
-        ASSERT_EQ(box.Run("/getdefs=" + Server() + path), 0) << path;
-        ExpectKept(
-            box,
-            {{"Kestrel.txt", "Package Toolbar|from the package\r\n"}, {"Kestrel_RegKeys.txt", ""}},
-            path);
-        EXPECT_TRUE(box.Exists("Extras")) << path;
-    }
+    KestrelSandbox box("defs");
+    Seed(box);
+    ASSERT_EQ(box.Run("/getdefs=" + Server() + "/Kestrel_Defs.zip"), 0);
+    ExpectKept(
+        box, {{"Kestrel.txt", "Package Toolbar|from the package\r\n"}, {"Kestrel_RegKeys.txt", ""}},
+        "the definitions package");
+    EXPECT_TRUE(box.Exists("Extras"));
 }
 
-TEST_F(PackagesE2E, AFailedDefinitionsOrConfigurationDownloadChangesNothing) {
+// How each download fails (error pages, broken connections, redirects) is the HTTP port's and
+// DownloadFile's own tests' business; here a technician's files survive a failed package.
+TEST_F(PackagesE2E, AFailedDefinitionsOrConfigurationPackageChangesNothing) {
     for (const std::string& args : std::vector<std::string>{
-             "/getdefs=" + Server() + "/missing.zip",
-             "/getdefs=" + Server() + "/cut/Kestrel_Defs.zip",
-             "/getdefs=" + Server() + "/broken.zip", "/getdefs=http://127.0.0.1:1/Kestrel_Defs.zip",
-             "/getconfig=" + Server() + "/missing.zip", "/getconfig=" + Server() + "/broken.zip"}) {
+             "/getdefs=" + Server() + "/missing.zip", "/getdefs=" + Server() + "/broken.zip",
+             "/getconfig=" + Server() + "/broken.zip"}) {
         KestrelSandbox box("failed");
         Seed(box);
         ASSERT_EQ(box.Run(args), 0) << args;
