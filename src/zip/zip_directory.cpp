@@ -2,15 +2,17 @@
 
 #include <algorithm>
 
+#include "zip/zip_format.h"
+
 namespace kestrel {
 namespace {
 
-constexpr uint32_t kEndSignature = 0x06054B50;
-constexpr uint32_t kCentralSignature = 0x02014B50;
-constexpr uint32_t kLocalSignature = 0x04034B50;
-constexpr size_t kEndSize = 22;
-constexpr size_t kCentralSize = 46;
-constexpr size_t kLocalSize = 30;
+using zipformat::kCentralSignature;
+using zipformat::kEndSignature;
+using zipformat::kLocalSignature;
+constexpr size_t kEndSize = zipformat::kEndRecordSize;
+constexpr size_t kCentralSize = zipformat::kCentralHeaderSize;
+constexpr size_t kLocalSize = zipformat::kLocalHeaderSize;
 constexpr size_t kMaxComment = 0xFFFF;
 
 uint16_t U16(const char* p) {

@@ -11,19 +11,20 @@
 #include "base/strip.h"
 #include "core/context.h"
 #include "platform/file_tests.h"
+#include "zip/zip_format.h"
 
 namespace kestrel {
 namespace {
 
-constexpr uint32_t kLocalSignature = 0x04034B50;
-constexpr uint32_t kCentralSignature = 0x02014B50;
-constexpr uint32_t kEndSignature = 0x06054B50;
+using zipformat::kCentralHeaderSize;
+using zipformat::kCentralSignature;
+using zipformat::kEndSignature;
+using zipformat::kLocalHeaderSize;
+using zipformat::kLocalSignature;
 constexpr uint16_t kVersion = 20;
 constexpr uint16_t kFlags = 2;
 constexpr uint16_t kDeflated = 8;
 constexpr uint32_t kArchiveAttribute = 32;
-constexpr size_t kLocalHeaderSize = 30;
-constexpr size_t kCentralHeaderSize = 46;
 // Without ZIP64 every size and offset is 32-bit and every count and length 16-bit.
 constexpr uint64_t kMax32 = std::numeric_limits<uint32_t>::max();
 constexpr uint64_t kMax16 = std::numeric_limits<uint16_t>::max();
