@@ -1,0 +1,450 @@
+#include "ui/main_presenter.h"
+
+#include <optional>
+
+#include "base/number.h"
+#include "base/strings.h"
+#include "core/context.h"
+#include "core/run_log.h"
+#include "core/settings.h"
+#include "inventory/inventory_scan.h"
+#include "inventory/report.h"
+#include "os/user_prompts.h"
+#include "platform/file_tests.h"
+#include "platform/fso.h"
+#include "platform/text_file.h"
+#include "ui/main_window_texts.h"
+#include "ui/window_services.h"
+
+namespace kestrel {
+namespace {
+
+constexpr const char* kOptions = "Options";
+constexpr const char* kAlteredTitle = "Definitions Altered!";
+
+// A check box's design state stays when the stored value is missing or no 0 or 1.
+void TakeFlag(const std::string& stored, bool& box) {
+    const std::optional<int64_t> value = IntegerOrNothing(stored);
+    if (value == 0 || value == 1) {
+        box = *value == 1;
+    }
+}
+
+const char* FlagText(bool on) {
+    return on ? "1" : "0";
+}
+
+}  // namespace
+
+MainPresenter::MainPresenter(Context& ctx, MainView& view, WindowServices& services)
+    : m_ctx(ctx), m_view(view), m_services(services), m_definitions(ctx, m_boxes, *this) {}
+
+void MainPresenter::Notice(const std::string& title, const std::string& message) {
+    m_view.ShowNotice(MakeNoticeLayout(title, message));
+}
+
+void MainPresenter::SetStatus(const std::string& text) {
+    m_view.SetStatus(text);
+}
+
+std::vector<AppListEntry>& MainPresenter::ListOf(AppListId list) {
+    return list == AppListId::kMatching ? m_lists.matching : m_lists.notInDefs;
+}
+
+void MainPresenter::ShowLists() {
+    m_view.ShowList(AppListId::kNotInDefs, m_lists.notInDefs);
+    m_view.ShowList(AppListId::kMatching, m_lists.matching);
+}
+
+void MainPresenter::ShowDefinitions() {
+    m_view.ShowDefinitions(m_boxes);
+}
+
+void MainPresenter::Load() {
+    m_view.SetCaption(AppVersionText(m_ctx, "", ""));
+    m_view.SetPortItems({"25", "465"});
+    LoadEmailPage();
+    LoadOptions();
+    m_view.SetStatus(kIdleStatus);
+    EnumerateInstalledApps(m_ctx, m_lists);
+    ShowLists();
+    m_definitions.ReloadBlacklist();
+    m_definitions.ReloadWhitelist();
+    m_definitions.ReloadRegistryDefinitions();
+    m_definitions.ReloadFileSystemDefinitions();
+    ShowDefinitions();
+}
+
+// The fields with the rules of the e-mail settings; the check boxes from their stored numbers
+// (a greyed box, 2, stays greyed).
+void MainPresenter::LoadEmailPage() {
+    (void)LoadEmailSettings(m_ctx);
+    const EmailSettings& email = m_ctx.email;
+    m_email.server = email.SMTPServer;
+    m_email.userName = email.SMTPUserName;
+    m_email.password = email.SMTPPassword;
+    m_email.from = email.FromEmail;
+    m_email.to = email.ToEmail;
+    m_email.port = email.SMTPPort;
+    auto box = [this](const char* key, int& state) {
+        const std::optional<int64_t> value =
+            IntegerOrNothing(ReadIniSection(m_ctx, m_ctx.settingsFile, "EmailConfig", key));
+        if (value && *value >= 0 && *value <= 2) {
+            state = static_cast<int>(*value);
+        }
+    };
+    box("SMTPAuth", m_email.authBox);
+    box("UseSSL", m_email.sslBox);
+    m_view.ShowEmailPage(m_email);
+}
+
+void MainPresenter::LoadOptions() {
+    auto read = [this](const char* key) {
+        return ReadIniSection(m_ctx, m_ctx.settingsFile, kOptions, key);
+    };
+    TakeFlag(read("ApplyOptionsAlways"), m_options.applyAlways);
+    TakeFlag(read("LogFile"), m_options.logFile);
+    TakeFlag(read("EmailResults"), m_options.emailResults);
+    m_view.ShowOptions(m_options);
+}
+
+void MainPresenter::EntryChecked(AppListId list, std::size_t index, bool checked) {
+    std::vector<AppListEntry>& entries = ListOf(list);
+    if (index < entries.size()) {
+        entries[index].checked = checked;
+    }
+}
+
+void MainPresenter::EntrySelected(AppListId list, std::size_t index, bool selected) {
+    std::vector<AppListEntry>& entries = ListOf(list);
+    if (index < entries.size()) {
+        entries[index].selected = selected;
+    }
+}
+
+// Only the blacklist's edits count as unsaved definitions: it is the list that saving clears
+// the flag for, and the one that "Refresh" reloads over the box. A text equal to the box's is
+// no edit (the window may echo what it was handed).
+void MainPresenter::DefinitionEdited(DefinitionBox box, const std::string& text) {
+    std::string* target = nullptr;
+    switch (box) {
+        case DefinitionBox::kBlacklist:
+            target = &m_boxes.txtDefs;
+            break;
+        case DefinitionBox::kWhitelist:
+            target = &m_boxes.Text1;
+            break;
+        case DefinitionBox::kRegistryKeys:
+            target = &m_boxes.Text3;
+            break;
+        case DefinitionBox::kRegistryValues:
+            target = &m_boxes.Text4;
+            break;
+        case DefinitionBox::kRunValues:
+            target = &m_boxes.Text2;
+            break;
+        case DefinitionBox::kFileSystemObjects:
+            target = &m_boxes.Text5;
+            break;
+        case DefinitionBox::kStartMenuFolders:
+            target = &m_boxes.Text7;
+            break;
+    }
+    if (target == nullptr || *target == text) {
+        return;
+    }
+    *target = text;
+    if (box == DefinitionBox::kBlacklist) {
+        m_definitions.definitionsAltered = true;
+    }
+}
+
+void MainPresenter::OptionsEdited(const MainOptions& options) {
+    m_options = options;
+}
+
+void MainPresenter::EmailPageEdited(const EmailPage& page) {
+    m_email = page;
+}
+
+bool MainPresenter::BeginRun() {
+    if (m_busy) {
+        return false;
+    }
+    m_busy = true;
+    m_view.SetBusy(true);
+    return true;
+}
+
+void MainPresenter::EndRun() {
+    m_busy = false;
+    m_view.SetBusy(false);
+    if (m_closePending) {
+        m_closePending = false;
+        if (QueryClose()) {
+            m_view.Close();
+        }
+    }
+}
+
+// Last entry first, so that removing one leaves the indexes still to come as they were. The
+// view gets the list after every removal: a check mark set meanwhile lands on the right entry.
+void MainPresenter::UninstallNow(AppListId list) {
+    if (!BeginRun()) {
+        return;
+    }
+    std::vector<std::string> whitelist;
+    (void)clsFSO(m_ctx).FileToArray(m_ctx.definitions.whitelist, whitelist);
+    std::vector<AppListEntry>& entries = ListOf(list);
+    bool removed = false;
+    for (std::size_t i = entries.size(); i-- > 0;) {
+        if (!entries[i].checked || entries[i].data.empty() || entries[i].data[0].empty()) {
+            continue;
+        }
+        const std::string name = entries[i].data[0];
+        if (m_services.UninstallByDefinition(name, whitelist, *this) && i < entries.size()) {
+            entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i));
+            removed = true;
+            m_view.ShowList(list, entries);
+        }
+    }
+    if (removed) {
+        m_uninstalledSomething = true;
+        m_view.SetStatus(kIdleStatus);
+        Notice("Uninstalls Completed.", "");
+    }
+    EndRun();
+}
+
+void MainPresenter::AddToBlacklist() {
+    AddToDefinitions(true);
+}
+
+void MainPresenter::AddToWhitelist() {
+    AddToDefinitions(false);
+}
+
+void MainPresenter::AddToDefinitions(bool blacklist) {
+    if (!BeginRun()) {
+        return;
+    }
+    const std::string prompt =
+        blacklist ? "Edit Definitions Entry To Blacklist:" : "Edit Definitions Entry To Whitelist:";
+    std::vector<AppListEntry>& entries = m_lists.notInDefs;
+    bool added = false;
+    for (std::size_t i = entries.size(); i-- > 0;) {
+        const AppListEntry entry = entries[i];
+        if (!entry.checked && !entry.selected) {
+            continue;
+        }
+        const std::string name = entry.data.empty() ? std::string() : entry.data[0];
+        const std::string answer = m_view.InputBox(prompt, kProgramTitle, name);
+        if (answer.empty() || i >= entries.size()) {
+            continue;
+        }
+        if (blacklist) {
+            m_definitions.AddBlacklistEntry(Trim(answer));
+            AppRecordFields fields;
+            fields.displayName = Trim(name);
+            fields.subkeyName = entry.data.size() > 1 ? Trim(entry.data[1]) : "";
+            fields.uninstallCommand = entry.data.size() > 2 ? Trim(entry.data[2]) : "";
+            fields.publisher = entry.publisher;
+            AddAppToList(m_lists, MakeAppRecord(fields), true);
+        } else {
+            m_definitions.AddWhitelistEntry(Trim(answer));
+        }
+        entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i));
+        added = true;
+    }
+    if (added) {
+        ShowLists();
+        ShowDefinitions();
+        if (blacklist) {
+            m_definitions.SaveBlacklist();
+        } else {
+            m_definitions.SaveWhitelist();
+        }
+        Notice("Item(s) Added to List.", "");
+    }
+    EndRun();
+}
+
+void MainPresenter::GoogleHighlighted() {
+    for (const AppListEntry& entry : m_lists.notInDefs) {
+        if (entry.selected && !entry.data.empty()) {
+            m_view.OpenWebPage(WebSearchUrl(entry.data[0]));
+        }
+    }
+}
+
+void MainPresenter::SelectAll(AppListId list, bool checked) {
+    std::vector<AppListEntry>& entries = ListOf(list);
+    for (AppListEntry& entry : entries) {
+        entry.checked = checked;
+    }
+    m_view.ShowList(list, entries);
+}
+
+void MainPresenter::Refresh() {
+    if (!BeginRun()) {
+        return;
+    }
+    if (m_definitions.definitionsAltered &&
+        m_ctx.os.prompts.ShowMessage("You have unsaved changes to the Kestrel definitions list, "
+                                     "would you like to save the changes before refreshing the "
+                                     "lists?",
+                                     kAlteredTitle,
+                                     os::mb::kYesNo | os::mb::kIconQuestion) == os::mb::kIdYes) {
+        m_definitions.SaveBlacklist();
+    }
+    m_lists = AppLists{};
+    EnumerateInstalledApps(m_ctx, m_lists);
+    ShowLists();
+    m_definitions.ReloadBlacklist();
+    ClearAlteredWhenBlacklistReloaded();
+    ShowDefinitions();
+    EndRun();
+}
+
+// A reload from an existing file throws the box's edits away, so nothing is left unsaved.
+void MainPresenter::ClearAlteredWhenBlacklistReloaded() {
+    if (DoesFileExist(m_ctx, m_ctx.definitions.blacklist)) {
+        m_definitions.definitionsAltered = false;
+    }
+}
+
+void MainPresenter::EntryDoubleClicked(AppListId list) {
+    for (const AppListEntry& entry : ListOf(list)) {
+        if (entry.selected) {
+            m_view.ShowDetail(DetailText(entry));
+        }
+    }
+}
+
+void MainPresenter::SaveBlacklist() {
+    m_definitions.SaveBlacklist();
+}
+
+void MainPresenter::ReloadBlacklist() {
+    m_definitions.ReloadBlacklist();
+    ClearAlteredWhenBlacklistReloaded();
+    ShowDefinitions();
+}
+
+void MainPresenter::SaveWhitelist() {
+    m_definitions.SaveWhitelist();
+}
+
+void MainPresenter::ReloadWhitelist() {
+    m_definitions.ReloadWhitelist();
+    ShowDefinitions();
+}
+
+void MainPresenter::SaveRegistryDefinitions() {
+    m_definitions.SaveRegistryDefinitions();
+}
+
+void MainPresenter::ReloadRegistryDefinitions() {
+    m_definitions.ReloadRegistryDefinitions();
+    ShowDefinitions();
+}
+
+void MainPresenter::SaveFileSystemDefinitions() {
+    m_definitions.SaveFileSystemDefinitions();
+}
+
+void MainPresenter::ReloadFileSystemDefinitions() {
+    m_definitions.ReloadFileSystemDefinitions();
+    ShowDefinitions();
+}
+
+void MainPresenter::DeleteRegistryLeftovers() {
+    if (!BeginRun()) {
+        return;
+    }
+    m_services.CleanRegistryLeftovers();
+    (void)m_ctx.os.prompts.ShowMessage("Completed!", kProgramTitle, os::mb::kOkOnly);
+    EndRun();
+}
+
+void MainPresenter::DeleteFileSystemLeftovers() {
+    if (!BeginRun()) {
+        return;
+    }
+    m_services.CleanFileSystemLeftovers();
+    (void)m_ctx.os.prompts.ShowMessage("Completed!", kProgramTitle, os::mb::kOkOnly);
+    EndRun();
+}
+
+// The page is saved first, so the sending uses what the technician sees.
+void MainPresenter::SendTestEmail() {
+    if (!BeginRun()) {
+        return;
+    }
+    SaveEmailSettings(m_ctx, m_email);
+    LogResultsOnly(m_ctx, m_lists, true, true,
+                   [this](const std::string& subject, const std::string& body, bool quiet) {
+                       m_services.SendEmail(subject, body, quiet);
+                   });
+    EndRun();
+}
+
+void MainPresenter::SaveConfiguration() {
+    SaveEmailSettings(m_ctx, m_email);
+    WriteIni(m_ctx, m_ctx.settingsFile, kOptions, "ApplyOptionsAlways",
+             FlagText(m_options.applyAlways));
+    WriteIni(m_ctx, m_ctx.settingsFile, kOptions, "LogFile", FlagText(m_options.logFile));
+    WriteIni(m_ctx, m_ctx.settingsFile, kOptions, "EmailResults", FlagText(m_options.emailResults));
+    (void)m_ctx.os.prompts.ShowMessage("Configuration Saved!", kProgramTitle, os::mb::kOkOnly);
+}
+
+void MainPresenter::CheckForAppUpdates() {
+    if (!BeginRun()) {
+        return;
+    }
+    // A new program that started takes over at once: no question before closing.
+    const bool restarted = m_services.CheckForUpdateInteractive();
+    if (restarted) {
+        m_closePending = false;
+    }
+    EndRun();
+    if (restarted) {
+        m_view.Close();
+    }
+}
+
+bool MainPresenter::QueryClose() {
+    if (m_busy) {
+        m_closePending = true;
+        return false;
+    }
+    if (m_definitions.definitionsAltered &&
+        m_ctx.os.prompts.ShowMessage("You have unsaved changes to the definitions list, would "
+                                     "you like to save the changes before exiting?",
+                                     kAlteredTitle,
+                                     os::mb::kYesNo | os::mb::kIconQuestion) == os::mb::kIdYes) {
+        m_definitions.SaveBlacklist();
+        m_definitions.SaveWhitelist();
+    }
+    return true;
+}
+
+void MainPresenter::Unload() {
+    if (m_unloaded) {
+        return;
+    }
+    m_unloaded = true;
+    if (m_options.applyAlways && m_uninstalledSomething) {
+        if (m_options.logFile) {
+            (void)SaveTextToFile(m_ctx, AppPath(m_ctx) + kLogFileName,
+                                 m_ctx.runLog + "\r\n---END---\r\n", false, false);
+        }
+        if (m_options.emailResults) {
+            m_services.SendEmail("Kestrel Log for " + m_ctx.os.env.Variable("computername"),
+                                 m_ctx.runLog, true);
+        }
+    }
+    m_services.RemoveBrowserGuard();
+}
+
+}  // namespace kestrel
