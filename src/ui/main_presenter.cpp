@@ -189,6 +189,7 @@ void MainPresenter::EndRun() {
 
 // Last entry first, so that removing one leaves the indexes still to come as they were. The
 // view gets the list after every removal: a check mark set meanwhile lands on the right entry.
+// Nothing else changes the lists while the run holds the window.
 void MainPresenter::UninstallNow(AppListId list) {
     if (!BeginRun()) {
         return;
@@ -202,7 +203,7 @@ void MainPresenter::UninstallNow(AppListId list) {
             continue;
         }
         const std::string name = entries[i].data[0];
-        if (m_services.UninstallByDefinition(name, whitelist, *this) && i < entries.size()) {
+        if (m_services.UninstallByDefinition(name, whitelist, *this)) {
             entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i));
             removed = true;
             m_view.ShowList(list, entries);
@@ -239,7 +240,7 @@ void MainPresenter::AddToDefinitions(bool blacklist) {
         }
         const std::string name = entry.data.empty() ? std::string() : entry.data[0];
         const std::string answer = m_view.InputBox(prompt, kProgramTitle, name);
-        if (answer.empty() || i >= entries.size()) {
+        if (answer.empty()) {
             continue;
         }
         if (blacklist) {
