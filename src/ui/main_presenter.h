@@ -18,6 +18,7 @@ class Context;
 class WindowServices;
 
 inline constexpr const char* kIdleStatus = "Idle...";
+inline constexpr const char* kDefinitionsAlteredTitle = "Definitions Altered!";
 
 class MainPresenter : private NoticeSink, private StatusSink {
 public:
