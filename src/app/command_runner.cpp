@@ -12,15 +12,6 @@
 #include "platform/text_file.h"
 
 namespace kestrel {
-namespace {
-
-// Appends the run log, CR LF and "---END---" to "Kestrel_Log.txt" beside the program.
-bool AppendRunLogToFile(Context& ctx) {
-    return SaveTextToFile(ctx, AppPath(ctx) + kLogFileName, ctx.runLog + "\r\n---END---\r\n", false,
-                          false);
-}
-
-}  // namespace
 
 void CommandRunner::Update() {
     if (m_services.CheckForUpdate()) {

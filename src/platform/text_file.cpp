@@ -3,6 +3,8 @@
 #include "base/strings.h"
 #include "base/strip.h"
 #include "core/context.h"
+#include "core/run_log.h"
+#include "core/settings.h"
 #include "os/errors.h"
 #include "platform/file_tests.h"
 
@@ -164,6 +166,11 @@ bool ReadTextLines(Context& ctx, const std::string& file, std::vector<std::strin
     }
     lines = SplitLines(content);
     return true;
+}
+
+bool AppendRunLogToFile(Context& ctx) {
+    return SaveTextToFile(ctx, AppPath(ctx) + kLogFileName, ctx.runLog + "\r\n---END---\r\n", false,
+                          false);
 }
 
 }  // namespace kestrel

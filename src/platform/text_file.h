@@ -16,6 +16,10 @@ class Context;
 bool SaveTextToFile(Context& ctx, const std::string& file, const std::string& text, bool overwrite,
                     bool noDuplicates);
 
+// Appends the run log, CR LF and "---END---" to "Kestrel_Log.txt" beside the program: the log
+// block of an unattended run and of a window session that uninstalled something.
+bool AppendRunLogToFile(Context& ctx);
+
 // The same without any debug lines of its own: the writer of the debug file.
 bool AppendDebugLine(Context& ctx, const std::string& file, const std::string& text, bool overwrite,
                      bool noDuplicates);

@@ -279,8 +279,7 @@ void MainPresenter::Unload() {
     m_unloaded = true;
     if (m_options.applyAlways && m_uninstalledSomething) {
         if (m_options.logFile) {
-            (void)SaveTextToFile(m_ctx, AppPath(m_ctx) + kLogFileName,
-                                 m_ctx.runLog + "\r\n---END---\r\n", false, false);
+            (void)AppendRunLogToFile(m_ctx);
         }
         if (m_options.emailResults) {
             m_services.SendEmail("Kestrel Log for " + m_ctx.os.env.Variable("computername"),
