@@ -6,15 +6,23 @@
 #include <string>
 #include <vector>
 
+#include "inventory/app_list.h"
 #include "os/win32/windows_api.h"
-#include "ui/detail_text.h"
+#include "ui/main_window_texts.h"
 #include "ui/win32/detail_window.h"
 #include "win32/screenshot.h"
 
 namespace kestrel::testing {
 namespace {
 
-using ui::DetailText;
+// The detail text of an entry with these data, as the main window makes it.
+std::string DetailText(const std::string& name, const std::string& subkey,
+                       const std::string& command) {
+    AppListEntry entry;
+    entry.data = {name, subkey, command};
+    return kestrel::DetailText(entry);
+}
+
 using ui::Win32DetailWindow;
 
 std::wstring TextOf(HWND hwnd) {
