@@ -15,6 +15,12 @@ bool EngineServices::UninstallByDefinition(const std::string& definition,
     return kestrel::UninstallByDefinition(m_ctx, definition, whitelist, nullptr);
 }
 
+bool EngineServices::UninstallByDefinition(const std::string& definition,
+                                           const std::vector<std::string>& whitelist,
+                                           StatusSink& status) {
+    return kestrel::UninstallByDefinition(m_ctx, definition, whitelist, &status);
+}
+
 void EngineServices::RemoveBrowserGuard() {
     kestrel::RemoveBrowserGuard(m_ctx);
 }
@@ -38,6 +44,11 @@ void EngineServices::SendEmail(const std::string& subject, const std::string& bo
 bool EngineServices::CheckForUpdate() {
     PackageTools tools(m_ctx, m_windows);
     return kestrel::CheckForUpdate(m_ctx, tools, true);
+}
+
+bool EngineServices::CheckForUpdateInteractive() {
+    PackageTools tools(m_ctx, m_windows);
+    return kestrel::CheckForUpdate(m_ctx, tools, false);
 }
 
 void EngineServices::GetConfigPackage(const std::string& url) {

@@ -1,24 +1,29 @@
 #pragma once
-// The runner's services on the real engine: uninstalls are run, verified and guarded, the
-// leftovers cleaned, mail sent and packages fetched for real.
+// The services of the command-line runner and of the main window on the real engine:
+// uninstalls are run, verified and guarded, the leftovers cleaned, mail sent and packages
+// fetched for real.
 
 #include <string>
 #include <vector>
 
 #include "app/runner_services.h"
+#include "ui/window_services.h"
 
 namespace kestrel {
 
 class Context;
 class PackageWindows;
 
-class EngineServices : public RunnerServices {
+class EngineServices : public RunnerServices, public WindowServices {
 public:
     // windows shows the downloads and unpackings; it outlives the services.
     EngineServices(Context& ctx, PackageWindows& windows) : m_ctx(ctx), m_windows(windows) {}
 
     [[nodiscard]] bool UninstallByDefinition(const std::string& definition,
                                              const std::vector<std::string>& whitelist) override;
+    [[nodiscard]] bool UninstallByDefinition(const std::string& definition,
+                                             const std::vector<std::string>& whitelist,
+                                             StatusSink& status) override;
     void RemoveBrowserGuard() override;
     [[nodiscard]] bool RemoveAbandonedBrowserGuard() override;
     void CleanFileSystemLeftovers() override;
@@ -27,6 +32,7 @@ public:
     [[nodiscard]] bool CheckForUpdate() override;
     void GetConfigPackage(const std::string& url) override;
     void GetDefsPackage(const std::string& url) override;
+    [[nodiscard]] bool CheckForUpdateInteractive() override;
 
 private:
     Context& m_ctx;
