@@ -11,6 +11,8 @@ namespace kestrel::ui {
 namespace {
 
 constexpr int kRows = 3;
+// The blue of a web link; the system's hot-tracking colour is too pale on some themes.
+constexpr COLORREF kLinkColor = RGB(0, 102, 204);
 constexpr const wchar_t* kRowLabels[kRows] = {L"Name:", L"Publisher:", L"Uninstall:"};
 
 const std::string& Field(const AppListEntry& entry, size_t index) {
@@ -112,7 +114,7 @@ void Win32MainWindow::DrawLink(const DRAWITEMSTRUCT& item) const {
     HGDIOBJ old = SelectObject(dc, underlined != nullptr ? underlined : m_font);
     SetBkMode(dc, TRANSPARENT);
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
-    SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : GetSysColor(COLOR_HOTLIGHT));
+    SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : kLinkColor);
     RECT r = item.rcItem;
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
               DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_CENTER);
