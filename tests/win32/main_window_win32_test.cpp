@@ -3,6 +3,7 @@
 // when set; MainWindowWithoutDisplay runs where Wine has no display at all (wine.win32).
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@
 #include "os/win32/windows_api.h"
 #include "support/fake_machine.h"
 #include "ui/main_presenter.h"
+#include "ui/main_window_texts.h"
+#include "ui/win32/detail_window.h"
 #include "ui/win32/main_window.h"
 #include "ui/window_services.h"
 #include "win32/screenshot.h"
@@ -27,11 +30,15 @@ class RecordingServices : public WindowServices {
 public:
     std::vector<std::string> uninstalled;
     std::vector<std::string> calls;
+    std::function<void()> during;  // runs inside every uninstall
 
     bool UninstallByDefinition(const std::string& definition, const std::vector<std::string>&,
                                StatusSink& status) override {
         uninstalled.push_back(definition);
         status.SetStatus("Uninstalling " + definition);
+        if (during) {
+            during();
+        }
         return true;
     }
     void CleanRegistryLeftovers() override { calls.push_back("registry cleanup"); }
@@ -274,6 +281,120 @@ TEST_F(MainWindowOnDisplay, TheInputBoxGivesTheConfirmedTextAndNothingWhenCancel
     answer = {L"ignored", IDCANCEL};
     SetTimer(nullptr, 0, 50, respond);
     EXPECT_EQ(window.InputBox("Edit Definitions Entry To Blacklist:", "Kestrel", "7-Zip"), "");
+}
+
+TEST_F(MainWindowOnDisplay, WhileAnUninstallRunsTheButtonsThatStartRunsAreDisabled) {
+    Open();
+    std::vector<bool> enabledDuring;
+    services.during = [&] {
+        for (const int id : {Command3, Command8, Command13, Command1, lblRefresh, Command20,
+                             Command19, cmdTestEmail, PushButton4}) {
+            enabledDuring.push_back(IsWindowEnabled(window.Control(id)) != FALSE);
+        }
+        enabledDuring.push_back(IsWindowEnabled(window.Control(Command2)) != FALSE);
+    };
+    ClickCheckBox(ListBox1, 0);
+    Click(Command3, 0);
+    EXPECT_EQ(enabledDuring, (std::vector<bool>{false, false, false, false, false, false, false,
+                                                false, false, true}));
+    EXPECT_TRUE(IsWindowEnabled(window.Control(Command3)));
+    EXPECT_TRUE(IsWindowEnabled(window.Control(PushButton4)));
+}
+
+TEST_F(MainWindowOnDisplay, ADoubleClickShowsTheEntryInTheDetailWindow) {
+    Open();
+    HWND list = window.Control(ListBox1);
+    RECT item{};
+    SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM(item.right - 20, (item.top + item.bottom) / 2);
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(list, WM_LBUTTONUP, 0, at);
+    SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    SendMessageW(list, WM_LBUTTONUP, 0, at);
+    Pump();
+    HWND detail = FindWindowW(kDetailWindowClass, nullptr);
+    ASSERT_NE(detail, nullptr);
+    EXPECT_TRUE(IsWindowVisible(detail));
+    EXPECT_EQ(TextOf(GetDlgItem(detail, kDetailEditId)),
+              "7-Zip 23.01 (x64)\r\n7-Zip 23.01 (x64)_key\r\nC:\\7-Zip 23.01 (x64)\\uninst.exe");
+}
+
+TEST_F(MainWindowOnDisplay, ThePagesFillTheTabAndTheirControlsFollowTheWindow) {
+    Open();
+    HWND list = window.Control(ListBox1);
+    const ControlRect before = ControlRectOf(list);
+    SetWindowPos(window.Handle(), nullptr, 0, 0, 1000, 720, SWP_NOZORDER | SWP_NOMOVE);
+    Pump();
+    RECT display{};
+    GetClientRect(window.Tab(), &display);
+    SendMessageW(window.Tab(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    for (int i = 0; i < kPageCount; ++i) {
+        EXPECT_EQ(ControlRectOf(window.Page(i)),
+                  (ControlRect{static_cast<int>(display.left), static_cast<int>(display.top),
+                               static_cast<int>(display.right - display.left),
+                               static_cast<int>(display.bottom - display.top)}))
+            << i;
+    }
+    const ControlRect after = ControlRectOf(list);
+    EXPECT_GT(after.width, before.width);
+    EXPECT_GT(after.height, before.height);
+    RECT page{};
+    GetClientRect(window.Page(0), &page);
+    const ControlRect button = ControlRectOf(window.Control(Command3));
+    EXPECT_GT(button.left, after.left + after.width);
+    EXPECT_LE(button.left + button.width, page.right);
+    // The status line stays below the tab.
+    EXPECT_GE(ControlRectOf(window.Control(txtStatus)).top,
+              ControlRectOf(window.Tab()).top + ControlRectOf(window.Tab()).height);
+}
+
+TEST_F(MainWindowOnDisplay, TabWalksThePageInOrderAndCtrlTabChangesPages) {
+    Open();
+    SetForegroundWindow(window.Handle());
+    SetFocus(window.Control(lblSelectAll));
+    auto key = [&](UINT vk) {
+        MSG msg{};
+        msg.hwnd = GetFocus();
+        msg.message = WM_KEYDOWN;
+        msg.wParam = vk;
+        return window.TranslateKeys(msg);
+    };
+    std::vector<int> order;
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(key(VK_TAB));
+        order.push_back(GetDlgCtrlID(GetFocus()));
+    }
+    EXPECT_EQ(order,
+              (std::vector<int>{lblSelectNone, lblRefresh, ListBox1, Command3, Command1, Command10,
+                                Command13, txtStatus, lblSelectAll, lblSelectNone}));
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    const bool used = key(VK_TAB);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_TRUE(used);
+    EXPECT_EQ(SendMessageW(window.Tab(), TCM_GETCURSEL, 0, 0), 1);
+    EXPECT_TRUE(IsWindowVisible(window.Page(1)));
+    EXPECT_FALSE(IsWindowVisible(window.Page(0)));
+}
+
+TEST_F(MainWindowOnDisplay, ANoticeWithoutMessageIsHalfAsHighAndAClickHidesIt) {
+    Open();
+    window.ShowNotice(MakeNoticeLayout("Item(s) Added to List.", ""));
+    HWND notice = window.Notice();
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(TextOf(notice), "Item(s) Added to List.");
+    RECT r{};
+    GetWindowRect(notice, &r);
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(r.bottom - r.top, MulDiv(50, dpi, 96));
+    SaveScreenshot(notice, "main_window_notice");
+    SendMessageW(notice, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    EXPECT_FALSE(IsWindowVisible(notice));
 }
 
 TEST_F(MainWindowOnDisplay, ClosingRunsTheUnloadOnce) {

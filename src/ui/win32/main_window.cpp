@@ -208,15 +208,7 @@ int Win32MainWindow::MessageLoop() {
         if (got == -1) {
             break;
         }
-        if (m_hwnd != nullptr && msg.message == WM_KEYDOWN && msg.wParam == VK_TAB &&
-            (GetKeyState(VK_CONTROL) & 0x8000) != 0 &&
-            (msg.hwnd == m_hwnd || IsChild(m_hwnd, msg.hwnd))) {
-            const int current = static_cast<int>(SendMessageW(m_tab, TCM_GETCURSEL, 0, 0));
-            const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-            SelectPage((current + (back ? kPageCount - 1 : 1)) % kPageCount);
-            continue;
-        }
-        if (m_hwnd != nullptr && IsDialogMessageW(m_hwnd, &msg)) {
+        if (TranslateKeys(msg)) {
             continue;
         }
         TranslateMessage(&msg);
@@ -224,6 +216,20 @@ int Win32MainWindow::MessageLoop() {
     }
     m_looping = false;
     return code;
+}
+
+bool Win32MainWindow::TranslateKeys(const MSG& msg) {
+    if (m_hwnd == nullptr || (msg.hwnd != m_hwnd && !IsChild(m_hwnd, msg.hwnd))) {
+        return false;
+    }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB &&
+        (GetKeyState(VK_CONTROL) & 0x8000) != 0) {
+        const int current = static_cast<int>(SendMessageW(m_tab, TCM_GETCURSEL, 0, 0));
+        const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        SelectPage((current + (back ? kPageCount - 1 : 1)) % kPageCount);
+        return true;
+    }
+    return IsDialogMessageW(m_hwnd, const_cast<MSG*>(&msg)) != FALSE;
 }
 
 HWND Win32MainWindow::Control(int id) const {

@@ -28,6 +28,9 @@ public:
     [[nodiscard]] bool Create(MainPresenter& presenter, bool visible);
     // Runs the thread's messages until the window is gone; the exit code of the WM_QUIT.
     int MessageLoop();
+    // The window's keyboard: Ctrl+Tab and Ctrl+Shift+Tab change pages, Tab and the arrows move
+    // between controls. True when msg was used up.
+    bool TranslateKeys(const MSG& msg);
 
     HWND Handle() const { return m_hwnd; }
     HWND Tab() const { return m_tab; }
