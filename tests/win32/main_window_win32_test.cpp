@@ -175,6 +175,7 @@ TEST_F(MainWindowOnDisplay, ShowsTheSixPagesAndTheListsOfTheMachine) {
     ReleaseDC(nullptr, screen);
     EXPECT_EQ(notice.right - notice.left, MulDiv(270, dpi, 96));
     EXPECT_EQ(notice.bottom - notice.top, MulDiv(100, dpi, 96));
+    SaveScreenshot(window.Notice(), "main_window_notice_message");
 
     for (int i = 0; i < kPageCount; ++i) {
         window.SelectPage(i);
