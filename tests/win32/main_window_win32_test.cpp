@@ -398,6 +398,28 @@ TEST_F(MainWindowOnDisplay, ANoticeWithoutMessageIsHalfAsHighAndAClickHidesIt) {
     EXPECT_FALSE(IsWindowVisible(notice));
 }
 
+TEST_F(MainWindowOnDisplay, AddToBlacklistAsksInTheInputBoxAndMovesTheEntry) {
+    Open();
+    ClickCheckBox(ListBox1, 0);
+    auto confirm = [](HWND, UINT, UINT_PTR timer, DWORD) {
+        HWND box = FindWindowW(kInputBoxClass, nullptr);
+        if (box != nullptr) {
+            KillTimer(nullptr, timer);
+            SendMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        }
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, confirm);
+    Click(Command13, 0);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(Names(ListBox1),
+              (std::vector<std::string>{"Notepad++ (64-bit x64)", "VLC media player"}));
+    EXPECT_EQ(Names(ListBox3),
+              (std::vector<std::string>{"Ask Toolbar", "Bing Toolbar", "7-Zip 23.01 (x64)"}));
+    EXPECT_EQ(m.files.Content(kBlacklist).value_or("(none)"), "7-Zip 23.01 (x64)\r\nToolbar\r\n");
+    EXPECT_EQ(TextOf(window.Notice()), "Item(s) Added to List.");
+    EXPECT_TRUE(IsWindowEnabled(window.Handle()));
+}
+
 TEST_F(MainWindowOnDisplay, ClosingRunsTheUnloadOnce) {
     Open();
     SendMessageW(window.Handle(), WM_CLOSE, 0, 0);
