@@ -1,6 +1,5 @@
 #include "app/command_runner.h"
 
-#include "app/not_available.h"
 #include "base/strings.h"
 #include "base/strip.h"
 #include "core/context.h"
@@ -53,7 +52,7 @@ void CommandRunner::LogReport() {
 }
 
 void CommandRunner::ShowMainWindow() {
-    LogNotAvailable(m_ctx.debug, "The main window");
+    m_services.ShowMainWindow();
 }
 
 void CommandRunner::UninstallFromCommandLine(const std::string& definition) {

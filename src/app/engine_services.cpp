@@ -1,5 +1,6 @@
 #include "app/engine_services.h"
 
+#include "app/not_available.h"
 #include "core/context.h"
 #include "engine/browser_guard.h"
 #include "engine/file_system_leftovers.h"
@@ -44,6 +45,14 @@ void EngineServices::SendEmail(const std::string& subject, const std::string& bo
 bool EngineServices::CheckForUpdate() {
     PackageTools tools(m_ctx, m_windows);
     return kestrel::CheckForUpdate(m_ctx, tools, true);
+}
+
+void EngineServices::ShowMainWindow() {
+    if (!m_mainWindow) {
+        LogNotAvailable(m_ctx.debug, "The main window");
+        return;
+    }
+    (void)m_mainWindow(m_ctx, *this);
 }
 
 bool EngineServices::CheckForUpdateInteractive() {

@@ -3,6 +3,7 @@
 // uninstalls are run, verified and guarded, the leftovers cleaned, mail sent and packages
 // fetched for real.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,10 +34,17 @@ public:
     void GetConfigPackage(const std::string& url) override;
     void GetDefsPackage(const std::string& url) override;
     [[nodiscard]] bool CheckForUpdateInteractive() override;
+    void ShowMainWindow() override;
+
+    // The main window, run over the context and these services until it closes; without
+    // one the window road says in the debug log that it is not available.
+    using MainWindow = std::function<int(Context&, WindowServices&)>;
+    void SetMainWindow(MainWindow window) { m_mainWindow = std::move(window); }
 
 private:
     Context& m_ctx;
     PackageWindows& m_windows;
+    MainWindow m_mainWindow;
 };
 
 }  // namespace kestrel

@@ -31,6 +31,8 @@ public:
     // The configuration and definitions packages of "/getconfig=" and "/getdefs=".
     virtual void GetConfigPackage(const std::string& url) = 0;
     virtual void GetDefsPackage(const std::string& url) = 0;
+    // The window road: shows the main window until the technician closes it.
+    virtual void ShowMainWindow() = 0;
 };
 
 }  // namespace kestrel

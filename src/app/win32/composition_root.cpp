@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "core/context.h"
 #include "os/win32/port_set.h"
+#include "ui/win32/main_window.h"
 #include "ui/win32/package_windows.h"
 
 namespace kestrel {
@@ -14,6 +15,7 @@ int RunKestrel() {
     Context ctx(ports.Get());
     std::unique_ptr<PackageWindows> windows = ui::MakePackageWindows(ctx.os.prompts);
     EngineServices services(ctx, *windows);
+    services.SetMainWindow(ui::RunMainWindow);
     CommandRunner runner(ctx, services);
     return Main(ctx, runner);
 }

@@ -1,5 +1,7 @@
 #include "ui/win32/main_window.h"
 
+#include "ui/win32/common_controls.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -49,9 +51,7 @@ bool Win32MainWindow::RegisterClassesOnce() {
             wc.lpszClassName = name;
             return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
         };
-        INITCOMMONCONTROLSEX controls{sizeof controls,
-                                      ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&controls);
+        (void)InitCommonControlsOnce(ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES);
         return registerClass(kMainWindowClass, &Win32MainWindow::FrameProcedure, 0) &&
                registerClass(kMainPageClass, &Win32MainWindow::PageProcedure, 0) &&
                registerClass(kNoticeClass, &Win32MainWindow::NoticeProcedure, CS_DROPSHADOW);

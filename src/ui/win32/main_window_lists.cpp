@@ -3,6 +3,8 @@
 // box beside a bordered block of three labelled rows.
 #include "ui/win32/main_window.h"
 
+#include "ui/win32/common_controls.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -214,13 +216,13 @@ LRESULT CALLBACK Win32MainWindow::ListProcedure(HWND hwnd, UINT message, WPARAM 
                 }
                 break;
             case WM_NCDESTROY:
-                RemoveWindowSubclass(hwnd, &Win32MainWindow::ListProcedure, 1);
+                RemoveSubclass(hwnd, &Win32MainWindow::ListProcedure, 1);
                 break;
             default:
                 break;
         }
     }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    return DefSubclass(hwnd, message, wParam, lParam);
 }
 
 }  // namespace kestrel::ui

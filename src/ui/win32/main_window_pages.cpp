@@ -1,6 +1,8 @@
 // The six pages of the main window and their controls, laid out for the page's size at start.
 #include "ui/win32/main_window.h"
 
+#include "ui/win32/common_controls.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -109,8 +111,8 @@ void Win32MainWindow::BuildAppsPage(HWND page, bool notInDefs) {
     list.list = Add(page, L"LISTBOX", notInDefs ? ListBox1 : ListBox3, "", listStyle, m, listTop,
                     listWidth, r.bottom - listTop - m);
     if (list.list != nullptr) {
-        SetWindowSubclass(list.list, &Win32MainWindow::ListProcedure, 1,
-                          reinterpret_cast<DWORD_PTR>(this));
+        (void)Subclass(list.list, &Win32MainWindow::ListProcedure, 1,
+                       reinterpret_cast<DWORD_PTR>(this));
     }
     const int x = r.right - m - column;
     int y = listTop;

@@ -122,6 +122,7 @@ public:
     }
     void GetConfigPackage(const std::string& url) override { calls.push_back("config:" + url); }
     void GetDefsPackage(const std::string& url) override { calls.push_back("defs:" + url); }
+    void ShowMainWindow() override { calls.push_back("window"); }
     bool updateRestarts = false;
 
 private:
@@ -191,6 +192,11 @@ TEST_F(RunnerTest, AnUpdateThatStartedTheNewProgramEndsTheRunAtOnce) {
     EXPECT_EQ(services.calls, (std::vector<std::string>{"abandoned guard", "update", "files",
                                                         "registry", "guard"}));
     EXPECT_FALSE(m.files.Exists("C:\\Kestrel\\Kestrel_old.exe"));
+}
+
+TEST_F(RunnerTest, TheWindowRoadHandsOverToTheWindow) {
+    runner.ShowMainWindow();
+    EXPECT_EQ(services.calls, std::vector<std::string>{"window"});
 }
 
 TEST_F(RunnerTest, BlankDefinitionsUninstallNothing) {
