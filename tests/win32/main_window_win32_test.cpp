@@ -253,34 +253,46 @@ TEST_F(MainWindowOnDisplay, TypedDefinitionsAreSavedAndReloadedOnesShown) {
     EXPECT_EQ(TextOf(window.Control(txtDefs)), "Adware");
 }
 
+// What the timer types into the input box and which button it presses (timer procedures
+// are plain stdcall functions in the 32-bit build, so no capturing lambdas).
+struct InputBoxAnswer {
+    const wchar_t* text;
+    int button;
+};
+InputBoxAnswer answer;
+std::string promptSeen;
+
+void CALLBACK AnswerInputBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND box = FindWindowW(kInputBoxClass, nullptr);
+    if (box == nullptr) {
+        return;
+    }
+    HWND prompt = GetWindow(box, GW_CHILD);
+    promptSeen = TextOf(prompt);
+    HWND edit = GetWindow(prompt, GW_HWNDNEXT);
+    SetWindowTextW(edit, answer.text);
+    SendMessageW(box, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), 0);
+}
+
+void CALLBACK ConfirmInputBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND box = FindWindowW(kInputBoxClass, nullptr);
+    if (box != nullptr) {
+        KillTimer(nullptr, timer);
+        SendMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+}
+
 TEST_F(MainWindowOnDisplay, TheInputBoxGivesTheConfirmedTextAndNothingWhenCancelled) {
     Open();
-    struct Answer {
-        const wchar_t* text;
-        int button;
-    };
-    static Answer answer;
-    static std::string promptSeen;
-    auto respond = [](HWND, UINT, UINT_PTR timer, DWORD) {
-        KillTimer(nullptr, timer);
-        HWND box = FindWindowW(kInputBoxClass, nullptr);
-        if (box == nullptr) {
-            return;
-        }
-        HWND prompt = GetWindow(box, GW_CHILD);
-        promptSeen = TextOf(prompt);
-        HWND edit = GetWindow(prompt, GW_HWNDNEXT);
-        SetWindowTextW(edit, answer.text);
-        SendMessageW(box, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), 0);
-    };
     answer = {L"  Zip  ", IDOK};
-    SetTimer(nullptr, 0, 50, respond);
+    SetTimer(nullptr, 0, 50, AnswerInputBox);
     EXPECT_EQ(window.InputBox("Edit Definitions Entry To Blacklist:", "Kestrel", "7-Zip"),
               "  Zip  ");
     EXPECT_EQ(promptSeen, "Edit Definitions Entry To Blacklist:");
     EXPECT_TRUE(IsWindowEnabled(window.Handle()));
     answer = {L"ignored", IDCANCEL};
-    SetTimer(nullptr, 0, 50, respond);
+    SetTimer(nullptr, 0, 50, AnswerInputBox);
     EXPECT_EQ(window.InputBox("Edit Definitions Entry To Blacklist:", "Kestrel", "7-Zip"), "");
 }
 
@@ -401,14 +413,7 @@ TEST_F(MainWindowOnDisplay, ANoticeWithoutMessageIsHalfAsHighAndAClickHidesIt) {
 TEST_F(MainWindowOnDisplay, AddToBlacklistAsksInTheInputBoxAndMovesTheEntry) {
     Open();
     ClickCheckBox(ListBox1, 0);
-    auto confirm = [](HWND, UINT, UINT_PTR timer, DWORD) {
-        HWND box = FindWindowW(kInputBoxClass, nullptr);
-        if (box != nullptr) {
-            KillTimer(nullptr, timer);
-            SendMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        }
-    };
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, confirm);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, ConfirmInputBox);
     Click(Command13, 0);
     KillTimer(nullptr, timer);
     EXPECT_EQ(Names(ListBox1),

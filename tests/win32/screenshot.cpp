@@ -1,7 +1,5 @@
 #include "win32/screenshot.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -9,11 +7,7 @@
 
 namespace kestrel::testing {
 
-void SaveScreenshot(HWND hwnd, const char* name) {
-    const char* folder = std::getenv("KESTREL_SCREENSHOTS");
-    if (folder == nullptr || *folder == '\0') {
-        return;
-    }
+bool WriteScreenshot(HWND hwnd, const std::string& path) {
     RECT r{};
     GetWindowRect(hwnd, &r);
     const int width = r.right - r.left;
@@ -43,7 +37,7 @@ void SaveScreenshot(HWND hwnd, const char* name) {
     file.bfType = 0x4D42;  // "BM"
     file.bfOffBits = sizeof file + sizeof info.bmiHeader;
     file.bfSize = file.bfOffBits + imageSize;
-    std::ofstream out(std::string(folder) + "\\" + name + ".bmp", std::ios::binary);
+    std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
     out.write(static_cast<const char*>(bits), imageSize);
@@ -51,7 +45,7 @@ void SaveScreenshot(HWND hwnd, const char* name) {
     DeleteDC(memory);
     DeleteObject(bitmap);
     ReleaseDC(nullptr, screen);
-    EXPECT_TRUE(printed && out.good()) << name;
+    return printed && out.good();
 }
 
 }  // namespace kestrel::testing
