@@ -1,5 +1,7 @@
 #include "ui/win32/detail_window.h"
 
+#include "ui/win32/window_basics.h"
+
 #include <algorithm>
 
 #include "ui/win32/window_icon.h"
@@ -14,18 +16,6 @@ constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES
 // Room around the text inside the edit, in average character widths and line heights.
 constexpr int kMinColumns = 60;
 constexpr int kMinLines = 3;
-
-HINSTANCE Instance() {
-    return GetModuleHandleW(nullptr);
-}
-
-RECT WorkArea() {
-    RECT work{};
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
-        work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    }
-    return work;
-}
 
 HFONT MessageFont() {
     NONCLIENTMETRICSW metrics{};

@@ -1,5 +1,7 @@
 #include "ui/win32/label_window.h"
 
+#include "ui/win32/window_basics.h"
+
 #include <algorithm>
 
 #include "ui/win32/window_icon.h"
@@ -11,10 +13,6 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = 0;
 constexpr int kPadding = 16;
 constexpr int kMinClientWidth = 320;
-
-HINSTANCE Instance() {
-    return GetModuleHandleW(nullptr);
-}
 
 }  // namespace
 

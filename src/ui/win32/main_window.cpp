@@ -1,5 +1,7 @@
 #include "ui/win32/main_window.h"
 
+#include "ui/win32/window_basics.h"
+
 #include "ui/win32/common_controls.h"
 
 #include <commctrl.h>
@@ -14,18 +16,6 @@ namespace {
 constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr int kDefaultWidth = 760;
 constexpr int kDefaultHeight = 560;
-
-HINSTANCE Instance() {
-    return GetModuleHandleW(nullptr);
-}
-
-RECT WorkArea() {
-    RECT work{};
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
-        work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    }
-    return work;
-}
 
 }  // namespace
 

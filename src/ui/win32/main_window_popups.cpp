@@ -1,5 +1,7 @@
 // The pop-up notice (PopupControl1) and the input box of the main window.
+
 #include <algorithm>
+#include "ui/win32/window_basics.h"
 
 #include "ui/win32/main_window.h"
 
@@ -12,14 +14,6 @@ constexpr UINT kNoticeMilliseconds = 4000;
 constexpr COLORREF kNoticeFace = RGB(227, 239, 255);
 constexpr COLORREF kNoticeFrame = RGB(101, 147, 207);
 constexpr COLORREF kNoticeText = RGB(21, 66, 139);
-
-RECT WorkArea() {
-    RECT work{};
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
-        work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    }
-    return work;
-}
 
 }  // namespace
 
