@@ -145,13 +145,10 @@ void Win32DetailWindow::FitToText(bool mayShrink) {
 
 LRESULT CALLBACK Win32DetailWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<Win32DetailWindow*>(
-            reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* self = WindowOwner<Win32DetailWindow>(hwnd, message, lParam);
+    if (message == WM_NCCREATE && self != nullptr) {
         self->m_hwnd = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<Win32DetailWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self != nullptr) {
         switch (message) {
             case WM_SIZE:

@@ -166,13 +166,10 @@ void LabelWindow::FitToTexts() {
 }
 
 LRESULT CALLBACK LabelWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self =
-            static_cast<LabelWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* self = WindowOwner<LabelWindow>(hwnd, message, lParam);
+    if (message == WM_NCCREATE && self != nullptr) {
         self->m_hwnd = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<LabelWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self != nullptr) {
         switch (message) {
             case WM_CLOSE:

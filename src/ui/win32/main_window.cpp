@@ -234,13 +234,10 @@ void Win32MainWindow::Destroyed() {
 
 LRESULT CALLBACK Win32MainWindow::FrameProcedure(HWND hwnd, UINT message, WPARAM wParam,
                                                  LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self =
-            static_cast<Win32MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* self = WindowOwner<Win32MainWindow>(hwnd, message, lParam);
+    if (message == WM_NCCREATE && self != nullptr) {
         self->m_hwnd = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self != nullptr) {
         switch (message) {
             case WM_SIZE:
@@ -298,12 +295,7 @@ LRESULT CALLBACK Win32MainWindow::FrameProcedure(HWND hwnd, UINT message, WPARAM
 
 LRESULT CALLBACK Win32MainWindow::PageProcedure(HWND hwnd, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        SetWindowLongPtrW(
-            hwnd, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = WindowOwner<Win32MainWindow>(hwnd, message, lParam);
     if (self != nullptr) {
         switch (message) {
             case WM_COMMAND:

@@ -46,12 +46,7 @@ void Win32MainWindow::PlaceNotice() {
 
 LRESULT CALLBACK Win32MainWindow::NoticeProcedure(HWND hwnd, UINT message, WPARAM wParam,
                                                   LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        SetWindowLongPtrW(
-            hwnd, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = WindowOwner<Win32MainWindow>(hwnd, message, lParam);
     if (self == nullptr) {
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -122,12 +117,7 @@ struct InputState {
 };
 
 LRESULT CALLBACK InputProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        SetWindowLongPtrW(
-            hwnd, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    }
-    auto* state = reinterpret_cast<InputState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* state = WindowOwner<InputState>(hwnd, message, lParam);
     if (state != nullptr) {
         switch (message) {
             case WM_COMMAND:
