@@ -1,0 +1,67 @@
+#include "inventory/installed_apps.h"
+
+#include "base/strings.h"
+#include "core/context.h"
+#include "inventory/inventory_scan.h"
+#include "platform/registry.h"
+
+namespace kestrel {
+namespace {
+
+const std::vector<std::string> kValueNames = {
+    "DisplayName",      "UninstallString", "QuietUninstallString",      "ParentDisplayName",
+    "Publisher",        "DisplayVersion",  "Inno Setup: Setup Version", "InstallDate"};
+
+// A value as the text Windows shows for it: it ends at its first NUL.
+void CutAtNul(std::string& value) {
+    const size_t nul = value.find('\0');
+    if (nul != std::string::npos) {
+        value.erase(nul);
+    }
+}
+
+}  // namespace
+
+std::string InstalledApp::KeyPath() const {
+    return root.keyPath + "\\" + fields.subkeyName;
+}
+
+std::string ShownName(const std::string& displayName, const std::string& user) {
+    return user.empty() ? displayName : displayName + " (user " + user + ")";
+}
+
+std::vector<UninstallRoot> UninstallRoots(Context& /*ctx*/) {
+    return {{"HKLM", kUninstallKey, "64-bit", ""}, {"HKLM", kUninstallKey32, "32-bit", ""}};
+}
+
+bool ReadInstalledApps(Context& ctx, const UninstallRoot& root, std::vector<InstalledApp>& apps) {
+    std::string list;
+    if (fEnumKey(ctx, root.topKey, root.keyPath, list) != 0) {
+        return false;
+    }
+    std::vector<std::string> subkeys = Split(list, std::string(1, '\0'));
+    std::erase(subkeys, std::string());
+    std::vector<std::vector<std::string>> all;
+    (void)ReadSubkeyTextValues(ctx, root.topKey, root.keyPath, subkeys, kValueNames, all);
+    for (size_t k = 0; k < subkeys.size(); ++k) {
+        std::vector<std::string>& values = all[k];
+        for (std::string& value : values) {
+            CutAtNul(value);
+        }
+        InstalledApp app;
+        app.fields.displayName = std::move(values[0]);
+        app.fields.subkeyName = subkeys[k];
+        app.fields.uninstallCommand = std::move(values[2].empty() ? values[1] : values[2]);
+        app.fields.publisher = std::move(values[4]);
+        app.parentDisplayName = std::move(values[3]);
+        app.displayVersion = std::move(values[5]);
+        // Read as text, an empty value looks missing: the engine asks the registry itself.
+        app.innoSetup = !values[6].empty();
+        app.installDate = std::move(values[7]);
+        app.root = root;
+        apps.push_back(std::move(app));
+    }
+    return true;
+}
+
+}  // namespace kestrel
