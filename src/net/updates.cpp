@@ -155,9 +155,14 @@ void RollBack(Context& ctx, const std::string& program, const std::string& old) 
     }
 }
 
-// The arguments of this run without "/update", for the new program.
+// The arguments of this run without "/update", for the new program. A run with switches
+// restarts into a run with switches: "/update" alone would otherwise restart into the main
+// window, left open on the screen of a machine that a script is updating. "/restarted" names
+// no switch, so the new program only does the clean-up of every run (deleting the old copy).
 std::string RestartArguments(Context& ctx) {
-    return Trim(ReplaceAllNoCase(CommandArgumentsOf(ctx.os.env.CommandLine()), "/update", ""));
+    const std::string arguments = CommandArgumentsOf(ctx.os.env.CommandLine());
+    const std::string rest = Trim(ReplaceAllNoCase(arguments, "/update", ""));
+    return rest.empty() && !Trim(arguments).empty() ? std::string(kRestartedArgument) : rest;
 }
 
 }  // namespace

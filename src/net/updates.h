@@ -12,6 +12,10 @@ namespace kestrel {
 
 class Context;
 
+// What the new program is started with after an unattended "/update" that had no other
+// switches: it names none, so that run only cleans up and ends.
+inline constexpr const char* kRestartedArgument = "/restarted";
+
 // How a package arrives and is unpacked; PackageTools is the real one.
 class PackageTransfer {
 public:

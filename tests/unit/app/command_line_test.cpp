@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "base/strings.h"
 #include "core/debug_log.h"
+#include "net/updates.h"
 #include "os/fake/fake_basics.h"
 
 namespace kestrel {
@@ -32,6 +33,8 @@ TEST_F(CommandLineTest, EmptyLineTakesTheWindowRoad) {
 TEST_F(CommandLineTest, UnknownArgumentsOnlyCleanUp) {
     EXPECT_EQ(Parse("/help me"), Actions{kCleanUp});
     EXPECT_EQ(Parse(" "), Actions{kCleanUp});
+    // What a self-update restarts the new program with after "/update" alone.
+    EXPECT_EQ(Parse(kRestartedArgument), Actions{kCleanUp});
 }
 
 TEST_F(CommandLineTest, SwitchesRunInTheirFixedOrderWhateverTheirPlace) {

@@ -162,7 +162,8 @@ TEST_F(Updates, RestartGetsTheCommandLineWithoutUpdate) {
         const char* arguments;
         const char* restart;
     } cases[] = {{"/update /auto", "C:\\Kestrel\\Kestrel.exe /auto"},
-                 {"/UPDATE", "C:\\Kestrel\\Kestrel.exe"},
+                 {"/UPDATE", "C:\\Kestrel\\Kestrel.exe /restarted"},
+                 {"", "C:\\Kestrel\\Kestrel.exe"},  // the window's button
                  {"/auto /Update /u=toolbar", "C:\\Kestrel\\Kestrel.exe /auto  /u=toolbar"}};
     for (const auto& c : cases) {
         Reset();
