@@ -100,12 +100,22 @@ void DefinitionLists::SaveFileSystemDefinitions() {
     m_notices.Notice(kOperationCompleted, "File System Definitions Saved.");
 }
 
+namespace {
+
+// The term on the box's first line. An empty box gets no line break after it: saved, it would
+// leave a blank line at the end of the list.
+void PutOnTop(std::string& box, const std::string& term) {
+    box = box.empty() ? SearchTerm(term) : SearchTerm(term) + "\r\n" + box;
+}
+
+}  // namespace
+
 void DefinitionLists::AddBlacklistEntry(const std::string& term) {
-    m_boxes.txtDefs = SearchTerm(term) + "\r\n" + m_boxes.txtDefs;
+    PutOnTop(m_boxes.txtDefs, term);
 }
 
 void DefinitionLists::AddWhitelistEntry(const std::string& term) {
-    m_boxes.Text1 = SearchTerm(term) + "\r\n" + m_boxes.Text1;
+    PutOnTop(m_boxes.Text1, term);
 }
 
 }  // namespace kestrel

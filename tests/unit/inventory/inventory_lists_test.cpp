@@ -78,7 +78,9 @@ TEST_F(DefinitionListsTest, AddedEntriesGoOnTopByTheirSearchTerm) {
     lists.SaveBlacklist();
     EXPECT_FALSE(lists.definitionsAltered);
     lists.AddWhitelistEntry("Keep|note|more");
-    EXPECT_EQ(boxes.Text1, "Keep|note\r\n");
+    EXPECT_EQ(boxes.Text1, "Keep|note");
+    lists.SaveWhitelist();
+    EXPECT_EQ(m.files.Content(m.ctx.definitions.whitelist), "Keep|note\r\n");
 }
 
 TEST(Matching, TermsMatchNameOrPublisherIgnoringCaseButNotBlanks) {

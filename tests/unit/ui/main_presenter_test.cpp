@@ -251,7 +251,7 @@ TEST_F(MainPresenterTest, AddToBlacklistSkipsOnlyTheCancelledEntryAndSavesOnce) 
     EXPECT_EQ(view.lists[AppListId::kMatching][1].data,
               (std::vector<std::string>{"Alpha", "Alpha_key", "C:\\Alpha\\uninst.exe"}));
     // Each term goes on top of the box, which was empty (its blank last line is read as none).
-    EXPECT_EQ(m.files.Content(kBlacklist), "Alpha\r\nCharlie Suite\r\n\r\n");
+    EXPECT_EQ(m.files.Content(kBlacklist), "Alpha\r\nCharlie Suite\r\n");
     EXPECT_EQ(view.LastNotice(), "Item(s) Added to List.|");
     EXPECT_EQ(view.notices.size(), 2u);  // the save's own notice, then this one
 }
@@ -267,7 +267,7 @@ TEST_F(MainPresenterTest, AddToWhitelistRemovesTheEntryAndNothingChosenAddsNothi
     view.inputAnswers = {" Bravo "};
     presenter.AddToWhitelist();
     EXPECT_EQ(view.inputs.back(), "Kestrel|Edit Definitions Entry To Whitelist:|Bravo");
-    EXPECT_EQ(m.files.Content(kWhitelist), "Bravo\r\n\r\n");
+    EXPECT_EQ(m.files.Content(kWhitelist), "Bravo\r\n");
     EXPECT_EQ(view.Names(AppListId::kNotInDefs), std::vector<std::string>{"Alpha"});
     EXPECT_TRUE(view.lists[AppListId::kMatching].empty());
     EXPECT_EQ(view.LastNotice(), "Item(s) Added to List.|");
