@@ -139,7 +139,13 @@ void Win32MainWindow::ShowList(AppListId id, const std::vector<AppListEntry>& en
     SendMessageW(list.list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list.list, LB_RESETCONTENT, 0, 0);
     for (const AppListEntry& entry : list.entries) {
-        SendMessageW(list.list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(&entry));
+        const std::wstring name = os::win32::Wide(entry.data.empty() ? "" : entry.data[0]);
+        const LRESULT index =
+            SendMessageW(list.list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        if (index >= 0) {
+            SendMessageW(list.list, LB_SETITEMDATA, static_cast<WPARAM>(index),
+                         reinterpret_cast<LPARAM>(&entry));
+        }
     }
     for (size_t i = 0; i < list.entries.size(); ++i) {
         if (list.entries[i].selected) {

@@ -105,8 +105,10 @@ void Win32MainWindow::BuildAppsPage(HWND page, bool notInDefs) {
             m + (allRect.right - allRect.left), m);
     const int refreshWidth = TextWidth("Refresh") + Scaled(6);
     AddLink(page, notInDefs ? lblRefresh : lblRefresh3, "Refresh", m + listWidth - refreshWidth, m);
+    // Each item also keeps its name as text: typing a letter finds an entry, and screen readers
+    // and other programs can read the lists.
     const DWORD listStyle = WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_OWNERDRAWFIXED |
-                            LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+                            LBS_HASSTRINGS | LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
     AppList& list = notInDefs ? m_notInDefs : m_matching;
     list.list = Add(page, L"LISTBOX", notInDefs ? ListBox1 : ListBox3, "", listStyle, m, listTop,
                     listWidth, r.bottom - listTop - m);

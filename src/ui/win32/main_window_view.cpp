@@ -203,6 +203,11 @@ void Win32MainWindow::OnCommand(int id, int code, HWND control) {
     if (code != BN_CLICKED) {
         return;
     }
+    // A button acts on what the boxes show: a text set without an edit notice (a multi-line
+    // box sends none for WM_SETTEXT, as assistive tools use) is handed over first.
+    for (const DefinitionBoxId& box : kDefinitionBoxes) {
+        DefinitionTyped(box.id, Control(box.id));
+    }
     MainPresenter& p = *m_presenter;
     switch (id) {
         case lblSelectAll:
