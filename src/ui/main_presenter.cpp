@@ -6,10 +6,13 @@
 #include "core/context.h"
 #include "core/run_log.h"
 #include "core/settings.h"
+#include "inventory/installed_apps.h"
 #include "inventory/inventory_scan.h"
 #include "inventory/report.h"
+#include "os/errors.h"
 #include "os/user_prompts.h"
 #include "platform/fso.h"
+#include "platform/registry.h"
 #include "platform/text_file.h"
 #include "ui/main_window_texts.h"
 #include "ui/window_services.h"
@@ -25,6 +28,21 @@ void TakeFlag(const std::string& stored, bool& box) {
     if (value == 0 || value == 1) {
         box = *value == 1;
     }
+}
+
+// Only "not found" under every Uninstall key proves an entry's application gone.
+bool StillRegistered(Context& ctx, const AppListEntry& entry) {
+    if (entry.data.size() < 2 || entry.data[1].empty()) {
+        return true;
+    }
+    for (const UninstallRoot& root : UninstallRoots(ctx)) {
+        std::string list;
+        if (fEnumKey(ctx, root.topKey, root.keyPath + "\\" + entry.data[1], list) !=
+            os::error::kFileNotFound) {
+            return true;
+        }
+    }
+    return false;
 }
 
 const char* FlagText(bool on) {
@@ -166,6 +184,12 @@ void MainPresenter::UninstallNow(AppListId list) {
         if (m_services.UninstallByDefinition(name, whitelist, *this)) {
             entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i));
             removed = true;
+            m_view.ShowList(list, entries);
+        } else if (removed && !StillRegistered(m_ctx, entries[i])) {
+            // An earlier name of this walk also named this application ("RegClean Pro" names
+            // "RegClean Pro Scheduler"), and its uninstall took it away: it is no longer
+            // installed, so it is no longer listed.
+            entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i));
             m_view.ShowList(list, entries);
         }
     }

@@ -1,47 +1,90 @@
 // Opens Kestrel's main window as a technician does (no switches), saves a screenshot of each
-// of its pages and closes it again, as the window's own close button would.
+// of its pages, then works through a session as a technician would click it: adds a line to
+// the blacklist and saves it, uninstalls the checked applications of "Matching Blacklist",
+// deletes the registry and file-system leftovers, and closes the window with its close button.
 //   kestrel_window_shots.exe <Kestrel.exe> <folder>
-// Writes <folder>\page1.bmp ... page6.bmp and prints each file's name; exit code 0 when all six
-// were written, 1 otherwise.
+// Writes <folder>\page1.bmp ... page6.bmp and after-uninstall.bmp, and prints what it did;
+// exit code 0 when every step worked, 1 otherwise.
 #include "os/win32/windows_api.h"
-
-#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "ui/win32/main_window_ids.h"
 #include "win32/screenshot.h"
+#include "win32/window_driver.h"
 
 namespace {
 
-struct Search {
-    DWORD process = 0;
-    HWND found = nullptr;
-};
+using namespace kestrel::testing;
+using namespace kestrel::ui;  // the control ids
 
-BOOL CALLBACK TakeMainWindow(HWND hwnd, LPARAM lParam) {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    if (owner == search->process && std::wstring(name) == L"KestrelMainWindow" &&
-        IsWindowVisible(hwnd)) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+constexpr unsigned kUninstallLimitMs = 15 * 60 * 1000;
+
+void Settle(unsigned ms) {
+    (void)WaitUntil([] { return false; }, ms);
 }
 
-// Lets the window paint what it was just asked to show.
-void Settle(DWORD ms) {
-    for (DWORD waited = 0; waited < ms; waited += 50) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&msg);
-        }
-        Sleep(50);
+bool Shot(HWND window, const std::string& folder, const std::string& name) {
+    const std::string file = folder + "\\" + name + ".bmp";
+    if (!WriteScreenshot(window, file)) {
+        std::fprintf(stderr, "could not save %s\n", file.c_str());
+        return false;
     }
+    std::printf("%s\n", file.c_str());
+    return true;
+}
+
+void PrintList(const char* heading, const std::vector<std::string>& names) {
+    std::printf("%s (%zu):\n", heading, names.size());
+    for (const std::string& name : names) {
+        std::printf("    %s\n", name.c_str());
+    }
+}
+
+// Presses a "Delete All Now" button and answers the box that says it is done.
+bool DeleteAllNow(HWND window, DWORD processId, int page, int button, const char* what) {
+    SelectTab(window, page);
+    Settle(300);
+    Press(FindControl(window, button));
+    const auto answer = AnswerMessageBox(processId, 5 * 60 * 1000);
+    std::printf("%s: \"Delete All Now\" answered \"%s\"\n", what,
+                answer ? answer->c_str() : "(nothing)");
+    return answer == "Completed!";
+}
+
+bool Session(HWND window, DWORD processId, const std::string& folder) {
+    bool ok = true;
+    SelectTab(window, 2);
+    Settle(300);
+    HWND blacklist = FindControl(window, txtDefs);
+    const std::string added = "Kestrel Demo Toolbar|added from the window";
+    SetWindowTextTo(blacklist, WindowText(blacklist) + "\r\n" + added);
+    Press(FindControl(window, Command2));
+    Settle(1000);
+    std::printf("blacklist: added \"%s\" and pressed \"Save Blacklist\"\n", added.c_str());
+
+    SelectTab(window, 1);
+    Settle(300);
+    HWND list = FindControl(window, ListBox3);
+    HWND uninstall = FindControl(window, Command8);
+    PrintList("\"Matching Blacklist\", all checked", ListTexts(list));
+    Press(uninstall);
+    (void)WaitUntil([&] { return !IsWindowEnabled(uninstall); }, 10000);
+    const bool finished = WaitUntil([&] { return IsWindowEnabled(uninstall); }, kUninstallLimitMs);
+    if (!finished) {
+        std::fprintf(stderr, "the uninstalls did not finish\n");
+        ok = false;
+    }
+    Settle(1000);
+    PrintList("\"Matching Blacklist\" after \"Uninstall Now\"", ListTexts(list));
+    std::printf("status line: %s\n", WindowText(FindControl(window, txtStatus)).c_str());
+    ok = Shot(window, folder, "after-uninstall") && ok;
+
+    ok = DeleteAllNow(window, processId, 3, Command20, "Registry") && ok;
+    ok = DeleteAllNow(window, processId, 4, Command19, "File System") && ok;
+    return ok;
 }
 
 }  // namespace
@@ -63,36 +106,28 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot start %s (error %lu)\n", program.c_str(), GetLastError());
         return 1;
     }
-    Search search{pi.dwProcessId, nullptr};
-    for (int i = 0; i < 600 && search.found == nullptr; ++i) {  // the scan may take a while
-        if (WaitForSingleObject(pi.hProcess, 100) == WAIT_OBJECT_0) {
-            break;
-        }
-        EnumWindows(&TakeMainWindow, reinterpret_cast<LPARAM>(&search));
-    }
-    int written = 0;
-    if (search.found == nullptr) {
+    // The scan may take a while.
+    HWND window = WaitForProcessWindow(pi.hProcess, pi.dwProcessId, kMainWindowClass, 60000);
+    bool ok = window != nullptr;
+    if (!ok) {
         std::fprintf(stderr, "the main window did not open\n");
     } else {
+        std::printf("window: \"%s\"\n", WindowText(window).c_str());
         Settle(1500);
-        HWND tab = FindWindowExW(search.found, nullptr, WC_TABCONTROLW, nullptr);
-        for (int page = 0; page < 6 && tab != nullptr; ++page) {
-            // Without TCS_BUTTONS, moving the focus selects the page and tells the window.
-            SendMessageW(tab, TCM_SETCURFOCUS, page, 0);
+        for (int page = 0; page < kPageCount; ++page) {
+            SelectTab(window, page);
             Settle(700);
-            const std::string file = folder + "\\page" + std::to_string(page + 1) + ".bmp";
-            if (kestrel::testing::WriteScreenshot(search.found, file)) {
-                std::printf("%s\n", file.c_str());
-                ++written;
-            }
+            ok = Shot(window, folder, "page" + std::to_string(page + 1)) && ok;
         }
-        PostMessageW(search.found, WM_CLOSE, 0, 0);
+        ok = Session(window, pi.dwProcessId, folder) && ok;
+        PostMessageW(window, WM_CLOSE, 0, 0);
     }
     if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) {
         std::fprintf(stderr, "the window did not close; ending Kestrel\n");
         TerminateProcess(pi.hProcess, 1);
+        ok = false;
     }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    return written == 6 ? 0 : 1;
+    return ok ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include "core/context.h"
 #include "core/settings.h"
 #include "inventory/inventory_scan.h"
+#include "platform/registry.h"
 #include "support/fake_machine.h"
 #include "ui/main_presenter.h"
 #include "ui/main_window_texts.h"
@@ -189,6 +190,23 @@ TEST_F(MainPresenterTest, UninstallNowWalksCheckedEntriesLastFirstAndRemovesWhat
     EXPECT_EQ(view.notices.size(), 1u);
     EXPECT_TRUE(presenter.UninstalledSomething());
     EXPECT_TRUE(m.files.Exists(kWhitelist));  // made empty for the walk
+}
+
+TEST_F(MainPresenterTest, AnEntryAnEarlierUninstallOfTheWalkTookAwayLeavesTheList) {
+    LoadWith({"RegClean Pro", "RegClean Pro Scheduler", "Tool"});
+    Check(AppListId::kNotInDefs, {0, 1, 2});
+    // Sorted as whole records, "RegClean Pro Scheduler|..." comes first, so the walk (last to
+    // first) meets "Tool" (nothing to run), then "RegClean Pro", whose uninstall also takes the
+    // Scheduler away; the Scheduler's own name then finds nothing.
+    services.putThrough = {{"RegClean Pro", true}};
+    services.during = [&] {
+        if (services.calls.back() == "uninstall RegClean Pro") {
+            bool notFound = false;
+            (void)fDeleteKey(m.ctx, "HKLM", kUninstallKey, "RegClean Pro Scheduler_key", notFound);
+        }
+    };
+    presenter.UninstallNow(AppListId::kNotInDefs);
+    EXPECT_EQ(view.Names(AppListId::kNotInDefs), std::vector<std::string>{"Tool"});
 }
 
 TEST_F(MainPresenterTest, UninstallNowWithoutAnythingRemovedLeavesStatusAndShowsNoNotice) {
