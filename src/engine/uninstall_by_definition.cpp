@@ -5,6 +5,7 @@
 #include "core/run_log.h"
 #include "engine/browser_guard.h"
 #include "engine/run_uninstall.h"
+#include "engine/uninstall_command.h"
 #include "inventory/app_filters.h"
 #include "inventory/inventory_scan.h"
 #include "os/errors.h"
@@ -13,53 +14,32 @@
 namespace kestrel {
 namespace {
 
-constexpr const char* kUninstallKeys[] = {kUninstallKey, kUninstallKey32};
 constexpr const char* kUninstallHead = "CommonModule\\UninstallByDefinition VB ERROR: ";
 constexpr const char* kVerifyHead = "CommonModule\\VerifyUninstalled VB ERROR: ";
 
-// The subkey names of an Uninstall key; false when it cannot be listed.
-bool ListApplications(Context& ctx, const std::string& uninstallKey,
-                      std::vector<std::string>& names) {
-    std::string list;
-    if (fEnumKey(ctx, "HKLM", uninstallKey, list) != 0) {
-        return false;
-    }
-    for (std::string& name : Split(list, std::string(1, '\0'))) {
-        if (!name.empty()) {
-            names.push_back(std::move(name));
-        }
-    }
-    return true;
-}
-
-// Texts of one key's values, "" for those that cannot be read.
-std::vector<std::string> ReadTexts(Context& ctx, const std::string& keyPath,
-                                   const std::vector<std::string>& names) {
-    std::vector<std::string> values;
-    (void)ReadTextValues(ctx, "HKLM", keyPath, names, values);
-    return values;
-}
-
 // Only "not found" proves a key gone: one that cannot be opened may still be there.
-bool KeyIsGone(Context& ctx, const std::string& keyPath) {
+bool KeyIsGone(Context& ctx, const std::string& topKey, const std::string& keyPath) {
     std::string list;
-    return fEnumKey(ctx, "HKLM", keyPath, list) == os::error::kFileNotFound;
+    return fEnumKey(ctx, topKey, keyPath, list) == os::error::kFileNotFound;
 }
 
-// True when an application whose trimmed display name contains wanted is registered in either
-// Uninstall key, or when neither key can be listed (nothing then shows the application gone).
+bool KeyListable(Context& ctx, const UninstallRoot& root) {
+    std::string list;
+    return fEnumKey(ctx, root.topKey, root.keyPath, list) == 0;
+}
+
+// True when an application whose trimmed display name contains wanted is registered under
+// any Uninstall key, or when none can be listed (nothing then shows the application gone).
 bool NameStillRegistered(Context& ctx, const std::string& wanted) {
     bool listed = false;
-    for (const char* uninstallKey : kUninstallKeys) {
-        std::vector<std::string> names;
-        if (!ListApplications(ctx, uninstallKey, names)) {
+    for (const UninstallRoot& root : UninstallRoots(ctx)) {
+        std::vector<InstalledApp> apps;
+        if (!ReadInstalledApps(ctx, root, apps)) {
             continue;
         }
         listed = true;
-        std::vector<std::vector<std::string>> found;
-        (void)ReadSubkeyTextValues(ctx, "HKLM", uninstallKey, names, {"DisplayName"}, found);
-        for (const std::vector<std::string>& displayName : found) {
-            if (ContainsNoCase(Trim(displayName[0]), wanted)) {
+        for (const InstalledApp& app : apps) {
+            if (ContainsNoCase(Trim(app.fields.displayName), wanted)) {
                 return true;
             }
         }
@@ -67,42 +47,59 @@ bool NameStillRegistered(Context& ctx, const std::string& wanted) {
     return !listed;
 }
 
-std::string UninstallCommandOf(Context& ctx, const std::string& appKey) {
-    const std::vector<std::string> commands =
-        ReadTexts(ctx, appKey, {"QuietUninstallString", "UninstallString"});
-    return commands[0].empty() ? commands[1] : commands[0];
-}
-
-bool IsInnoSetup(Context& ctx, const std::string& appKey) {
+// A successful read of the value marks an Inno Setup uninstaller, even an empty one.
+bool IsInnoSetup(Context& ctx, const InstalledApp& app) {
     std::string version;
-    return fReadValue(ctx, "HKLM", appKey, "Inno Setup: Setup Version", "S", std::string(),
-                      version) == 0;
+    return fReadValue(ctx, app.root.topKey, app.KeyPath(), "Inno Setup: Setup Version", "S",
+                      std::string(), version) == 0;
 }
 
-// Uninstalls the application of one Uninstall subkey when the definition names it and
-// nothing protects it; true when it was put through an uninstall.
-bool UninstallIfNamed(Context& ctx, const std::string& appKey, const std::string& definition,
-                      const std::vector<std::string>& whitelist, StatusSink* status) {
-    const std::vector<std::string> names = ReadTexts(ctx, appKey, {"DisplayName", "Publisher"});
-    const std::string& displayName = names[0];
-    const std::string& publisher = names[1];
-    if (!ContainsNoCase(Trim(displayName), definition) &&
-        !ContainsNoCase(Trim(publisher), definition)) {
-        return false;
-    }
-    if (WhitelistProtects(whitelist, displayName, publisher) || IsWindowsUpdateName(displayName)) {
-        return false;
-    }
+void Uninstall(Context& ctx, const UninstallCandidate& candidate, StatusSink* status) {
+    const InstalledApp& app = candidate.app;
     if (status != nullptr) {
-        status->SetStatus("Uninstalling " + displayName);
+        status->SetStatus("Uninstalling " + app.fields.displayName);
     }
     BrowserGuardScope guard(ctx);
-    RunUninstallString(ctx, UninstallCommandOf(ctx, appKey), IsInnoSetup(ctx, appKey));
-    VerifyUninstalled(ctx, displayName, appKey);
-    return true;
+    RunUninstallString(ctx, app.fields.uninstallCommand, app.innoSetup);
+    VerifyUninstalled(ctx, app.fields.displayName, &app);
 }
 
 }  // namespace
+
+std::vector<UninstallCandidate> FindUninstallCandidates(Context& ctx, const UninstallRoot& root,
+                                                        const std::string& definition,
+                                                        const std::vector<std::string>& whitelist) {
+    std::vector<UninstallCandidate> candidates;
+    std::vector<InstalledApp> apps;
+    if (Trim(definition).empty() || !ReadInstalledApps(ctx, root, apps)) {
+        return candidates;
+    }
+    for (InstalledApp& app : apps) {
+        const std::string& name = app.fields.displayName;
+        const std::string& publisher = app.fields.publisher;
+        if (!ContainsNoCase(Trim(name), definition) && !ContainsNoCase(Trim(publisher), definition)) {
+            continue;
+        }
+        UninstallCandidate candidate;
+        for (const std::string& line : whitelist) {
+            if (LineTermNames(line, Trim(name), Trim(publisher))) {
+                candidate.decision = UninstallDecision::kWhitelisted;
+                candidate.protectingLine = line;
+                break;
+            }
+        }
+        if (candidate.decision == UninstallDecision::kUninstall && IsWindowsUpdateName(name)) {
+            candidate.decision = UninstallDecision::kWindowsUpdate;
+        }
+        if (candidate.decision == UninstallDecision::kUninstall) {
+            app.innoSetup = IsInnoSetup(ctx, app);
+            candidate.command = SilentUninstallCommand(app.fields.uninstallCommand, app.innoSetup);
+        }
+        candidate.app = std::move(app);
+        candidates.push_back(std::move(candidate));
+    }
+    return candidates;
+}
 
 bool UninstallByDefinition(Context& ctx, const std::string& definition,
                            const std::vector<std::string>& whitelist, StatusSink* status) {
@@ -111,37 +108,52 @@ bool UninstallByDefinition(Context& ctx, const std::string& definition,
         return false;
     }
     bool uninstalled = false;
-    for (const char* uninstallKey : kUninstallKeys) {
-        std::vector<std::string> names;
-        if (!ListApplications(ctx, uninstallKey, names)) {
-            break;
+    const std::vector<UninstallRoot> roots = UninstallRoots(ctx);
+    // Without the machine's first key nothing is walked.
+    if (roots.empty() || !KeyListable(ctx, roots[0])) {
+        return false;
+    }
+    for (const UninstallRoot& root : roots) {
+        std::vector<UninstallCandidate> candidates;
+        try {
+            // Each key is read when its turn comes: what an earlier one's uninstalls removed
+            // is no longer found.
+            candidates = FindUninstallCandidates(ctx, root, definition, whitelist);
+        } catch (const std::exception& e) {
+            ctx.debug.Error(kUninstallHead, ExceptionError(e), {"\t- sDefinition=" + definition});
+        } catch (...) {
+            ctx.debug.Error(kUninstallHead, UnknownExceptionError(),
+                            {"\t- sDefinition=" + definition});
         }
-        for (const std::string& name : names) {
+        for (const UninstallCandidate& candidate : candidates) {
+            if (candidate.decision != UninstallDecision::kUninstall) {
+                continue;
+            }
             try {
-                const std::string appKey = std::string(uninstallKey) + "\\" + name;
-                if (UninstallIfNamed(ctx, appKey, definition, whitelist, status)) {
-                    uninstalled = true;
-                }
+                Uninstall(ctx, candidate, status);
+                uninstalled = true;
             } catch (const std::exception& e) {
                 // The next application is tried all the same.
                 ctx.debug.Error(kUninstallHead, ExceptionError(e),
-                                {"\t- sDefinition=" + definition, "\t- Subkey=" + name});
+                                {"\t- sDefinition=" + definition,
+                                 "\t- Subkey=" + candidate.app.fields.subkeyName});
             } catch (...) {
                 ctx.debug.Error(kUninstallHead, UnknownExceptionError(),
-                                {"\t- sDefinition=" + definition, "\t- Subkey=" + name});
+                                {"\t- sDefinition=" + definition,
+                                 "\t- Subkey=" + candidate.app.fields.subkeyName});
             }
         }
     }
     return uninstalled;
 }
 
-void VerifyUninstalled(Context& ctx, const std::string& displayName, const std::string& appKey) {
+void VerifyUninstalled(Context& ctx, const std::string& displayName, const InstalledApp* app) {
     const std::string wanted = Trim(displayName);
     // Until the registry shows the application gone, it counts as still installed.
     bool stillInstalled = true;
     try {
-        const bool ownKeyGone = appKey.empty() || KeyIsGone(ctx, appKey);
-        if (wanted.empty() && !appKey.empty()) {
+        const bool ownKeyGone = app == nullptr || KeyIsGone(ctx, app->root.topKey, app->KeyPath());
+        if (wanted.empty() && app != nullptr) {
             stillInstalled = !ownKeyGone;
         } else {
             stillInstalled = !ownKeyGone || NameStillRegistered(ctx, wanted);
@@ -151,7 +163,8 @@ void VerifyUninstalled(Context& ctx, const std::string& displayName, const std::
     } catch (...) {
         ctx.debug.Error(kVerifyHead, UnknownExceptionError(), {"\t- sDisplayName=" + displayName});
     }
-    AddToLog(ctx, (stillInstalled ? kUninstallFailedVerdict : kUninstalledVerdict) + displayName);
+    const std::string named = app == nullptr ? displayName : ShownName(displayName, app->root.user);
+    AddToLog(ctx, (stillInstalled ? kUninstallFailedVerdict : kUninstalledVerdict) + named);
 }
 
 }  // namespace kestrel

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "inventory/installed_apps.h"
+
 namespace kestrel {
 
 class Context;
@@ -18,22 +20,40 @@ public:
     virtual void SetStatus(const std::string& text) = 0;
 };
 
-// Walks both Uninstall keys (kUninstallKey, then kUninstallKey32 once the first is done) and uninstalls every
-// application whose trimmed display name or publisher contains the definition (ignoring case)
-// and that is not protected: by a whitelist line, or as a Windows update. Each uninstall runs
-// with the browser guard on and ends with a verdict line in the run log. True when at least
-// one application was put through an uninstall, whatever its outcome. Nothing is done when the
-// first key cannot be listed, and nothing for a blank definition (it would match every
-// application). status may be null.
+// What happens to an application that a definition names.
+enum class UninstallDecision { kUninstall, kWhitelisted, kWindowsUpdate };
+
+struct UninstallCandidate {
+    InstalledApp app;
+    UninstallDecision decision = UninstallDecision::kUninstall;
+    std::string protectingLine;  // the whitelist line that protects it (kWhitelisted)
+    std::string command;         // the silent command line that would run (kUninstall)
+};
+
+// The applications of one root whose trimmed display name or publisher contains the
+// definition (ignoring case), in listing order, with the decision for each: protected by a
+// whitelist line, or as a Windows update, or to be uninstalled. Reads only. Empty for a blank
+// definition (it would match every application) and for a root that cannot be listed.
+std::vector<UninstallCandidate> FindUninstallCandidates(Context& ctx, const UninstallRoot& root,
+                                                        const std::string& definition,
+                                                        const std::vector<std::string>& whitelist);
+
+// Walks every Uninstall key of UninstallRoots (the machine's 64-bit key, then its 32-bit key
+// once the first is done, then the users' keys) and uninstalls every application that
+// FindUninstallCandidates decides to. Each uninstall runs with the browser guard on and ends
+// with a verdict line in the run log. True when at least one application was put through an
+// uninstall, whatever its outcome. Nothing is done when the machine's first key cannot be
+// listed, and nothing for a blank definition. status may be null.
 bool UninstallByDefinition(Context& ctx, const std::string& definition,
                            const std::vector<std::string>& whitelist, StatusSink* status);
 
 // Appends "*Uninstall Failed:  " & name to the run log when an application whose trimmed
-// display name contains the trimmed name is still registered in either Uninstall key, when
-// the application's own Uninstall key (appKey, a path below HKLM, when given) is still there,
-// readable or not, or when neither Uninstall key can be listed; else "*Uninstalled:  " & name.
-// A blank name says nothing about which application is meant; then only appKey decides.
+// display name contains the trimmed name is still registered under any Uninstall key, when
+// the application's own key (app, when given) is still there, readable or not, or when no
+// Uninstall key can be listed; else "*Uninstalled:  " & name. An application of a user's hive
+// is named with " (user NAME)". A blank name says nothing about which application is meant;
+// then only the application's own key decides.
 void VerifyUninstalled(Context& ctx, const std::string& displayName,
-                       const std::string& appKey = {});
+                       const InstalledApp* app = nullptr);
 
 }  // namespace kestrel

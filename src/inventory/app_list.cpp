@@ -14,13 +14,34 @@ std::string MakeAppRecord(const AppRecordFields& f) {
                    f.publisher.size() + 3);
     record.append(f.displayName).append(1, '|').append(f.subkeyName).append(1, '|');
     record.append(f.uninstallCommand).append(1, '|').append(f.publisher);
+    if (!f.user.empty()) {
+        record.append(1, '\0').append(f.user);
+    }
     return record;
 }
 
+namespace {
+
+// The record's four fields and, behind a NUL, its user.
+std::pair<std::string_view, std::string_view> FieldsAndUser(std::string_view record) {
+    const size_t nul = record.find('\0');
+    if (nul == std::string_view::npos) {
+        return {record, {}};
+    }
+    return {record.substr(0, nul), record.substr(nul + 1)};
+}
+
+}  // namespace
+
 AppRecordFields SplitAppRecord(std::string_view record) {
-    std::vector<std::string> parts = Split(record, "|");
+    const auto [fields, user] = FieldsAndUser(record);
+    std::vector<std::string> parts = Split(fields, "|");
     parts.resize(std::max<size_t>(parts.size(), 4));
-    return {parts[0], parts[1], parts[2], parts[3]};
+    return {parts[0], parts[1], parts[2], parts[3], std::string(user)};
+}
+
+std::string ShownName(const std::string& displayName, const std::string& user) {
+    return user.empty() ? displayName : displayName + " (user " + user + ")";
 }
 
 std::string fMuF(std::string_view s) {
@@ -93,9 +114,13 @@ std::string EntryMarkup(const AppRecordFields& f) {
            "</Grid></StackPanel></Border>";
 }
 
+std::string AppListEntry::Shown() const {
+    return ShownName(data.empty() ? std::string() : data[0], user);
+}
+
 std::string AppListEntry::Markup() const {
     AppRecordFields f;
-    f.displayName = data.size() > 0 ? data[0] : std::string();
+    f.displayName = Shown();
     f.subkeyName = data.size() > 1 ? data[1] : std::string();
     f.uninstallCommand = data.size() > 2 ? data[2] : std::string();
     f.publisher = publisher;
@@ -104,12 +129,14 @@ std::string AppListEntry::Markup() const {
 
 namespace {
 
-// A record's first four fields as views into it, as SplitAppRecord cuts them; missing fields
-// are empty.
-std::array<std::string_view, 4> RecordFieldViews(std::string_view record) {
-    std::array<std::string_view, 4> fields{};
+// A record's first four fields as views into it, as SplitAppRecord cuts them (missing fields
+// are empty), and its user as the fifth.
+std::array<std::string_view, 5> RecordFieldViews(std::string_view full) {
+    const auto [record, user] = FieldsAndUser(full);
+    std::array<std::string_view, 5> fields{};
+    fields[4] = user;
     size_t start = 0;
-    for (size_t i = 0; i < fields.size() && start <= record.size(); ++i) {
+    for (size_t i = 0; i < 4 && start <= record.size(); ++i) {
         const size_t bar = record.find('|', start);
         if (bar == std::string_view::npos) {
             fields[i] = record.substr(start);
@@ -121,10 +148,11 @@ std::array<std::string_view, 4> RecordFieldViews(std::string_view record) {
     return fields;
 }
 
-void AddFields(AppLists& lists, const std::array<std::string_view, 4>& f, bool blacklisted) {
+void AddFields(AppLists& lists, const std::array<std::string_view, 5>& f, bool blacklisted) {
     AppListEntry entry;
     entry.data = {std::string(f[0]), std::string(f[1]), std::string(f[2])};
     entry.publisher = std::string(f[3]);
+    entry.user = std::string(f[4]);
     (blacklisted ? lists.matching : lists.notInDefs).push_back(std::move(entry));
 }
 
@@ -138,7 +166,7 @@ void PlaceApps(AppLists& lists, const std::vector<std::string>& sortedRecords,
                const std::vector<std::string>& blacklist) {
     const BlacklistTerms terms = BlacklistTermsOf(blacklist);
     for (const std::string& record : sortedRecords) {
-        const std::array<std::string_view, 4> f = RecordFieldViews(record);
+        const std::array<std::string_view, 5> f = RecordFieldViews(record);
         if (blacklist.empty()) {
             AddFields(lists, f, false);
             continue;
@@ -174,7 +202,7 @@ std::string ReportText(const AppLists& lists) {
         std::vector<std::string> out;
         for (const AppListEntry& e : list) {
             if (!e.data.empty() && !e.data[0].empty()) {
-                out.push_back(e.data[0]);
+                out.push_back(e.Shown());
             }
         }
         return Join(out, "\r\n");

@@ -7,26 +7,36 @@
 
 namespace kestrel {
 
-// DisplayName, SubkeyName, UninstallCommand and Publisher joined by "|".
+// DisplayName, SubkeyName, UninstallCommand and Publisher joined by "|". An application
+// registered in a user's hive also carries the user's name, after a NUL (registry texts are
+// cut at their first NUL, so no field holds one, and a field holding "|" cannot shift it).
 struct AppRecordFields {
     std::string displayName;
     std::string subkeyName;
     std::string uninstallCommand;
     std::string publisher;
+    std::string user;  // "" for the machine's applications
 };
 std::string MakeAppRecord(const AppRecordFields& fields);
 // Splits a record at "|": a field that itself held "|" shifts the later ones, and missing
 // fields are empty.
 AppRecordFields SplitAppRecord(std::string_view record);
 
+// The display name as the report and the window show it: with " (user NAME)" appended for an
+// application registered in a user's hive.
+std::string ShownName(const std::string& displayName, const std::string& user);
+
 struct AppListEntry {
     std::vector<std::string> data;  // DisplayName, SubkeyName, UninstallCommand
     std::string publisher;          // shown only
+    std::string user;               // whose hive it is registered in; "" for the machine
     bool checked = false;
     bool selected = false;
 
     // What the list control renders; made when it is drawn, not for every scan.
     std::string Markup() const;
+    // The name the list and the report show.
+    std::string Shown() const;
 };
 
 struct AppLists {

@@ -3,7 +3,9 @@
 #include "base/strings.h"
 #include "core/context.h"
 #include "inventory/inventory_scan.h"
+#include "core/settings.h"
 #include "platform/registry.h"
+#include "platform/user_hives.h"
 
 namespace kestrel {
 namespace {
@@ -22,16 +24,29 @@ void CutAtNul(std::string& value) {
 
 }  // namespace
 
+bool IncludeUserInstalls(Context& ctx) {
+    return Trim(ReadIniSection(ctx, ctx.settingsFile, "Options", kIncludeUserInstallsKey)) != "0";
+}
+
 std::string InstalledApp::KeyPath() const {
     return root.keyPath + "\\" + fields.subkeyName;
 }
 
-std::string ShownName(const std::string& displayName, const std::string& user) {
-    return user.empty() ? displayName : displayName + " (user " + user + ")";
-}
-
-std::vector<UninstallRoot> UninstallRoots(Context& /*ctx*/) {
-    return {{"HKLM", kUninstallKey, "64-bit", ""}, {"HKLM", kUninstallKey32, "32-bit", ""}};
+std::vector<UninstallRoot> UninstallRoots(Context& ctx) {
+    std::vector<UninstallRoot> roots = {{"HKLM", kUninstallKey, "64-bit", ""},
+                                        {"HKLM", kUninstallKey32, "32-bit", ""}};
+    if (!IncludeUserInstalls(ctx)) {
+        return roots;
+    }
+    const std::string me = ctx.os.env.Variable("username");
+    roots.push_back({"HKCU", kUninstallKey, kUserView, me});
+    for (const UserHive& hive : UserHives(ctx)) {
+        if (hive.current) {
+            continue;  // HKCU
+        }
+        roots.push_back({hive.topKey, hive.prefix + kUninstallKey, kUserView, hive.user});
+    }
+    return roots;
 }
 
 bool ReadInstalledApps(Context& ctx, const UninstallRoot& root, std::vector<InstalledApp>& apps) {

@@ -11,6 +11,11 @@ namespace kestrel {
 
 class Context;
 
+// The "Options" key that limits the inventory and the uninstalls to the machine's keys ("0").
+inline constexpr const char* kIncludeUserInstallsKey = "IncludeUserInstalls";
+inline constexpr const char* kUserView = "user";
+bool IncludeUserInstalls(Context& ctx);
+
 // One Uninstall key.
 struct UninstallRoot {
     std::string topKey;   // "HKLM", "HKCU" or "HKU"
@@ -34,10 +39,6 @@ struct InstalledApp {
     // The application's own key: root.keyPath & "\" & subkey.
     std::string KeyPath() const;
 };
-
-// The display name as the report and the window show it: with " (user NAME)" appended for an
-// application registered in a user's hive.
-std::string ShownName(const std::string& displayName, const std::string& user);
 
 // The machine's two keys first (kUninstallKey, then kUninstallKey32 in the 32-bit view); then,
 // unless "Options\IncludeUserInstalls" is "0", the current user's (HKCU), each mounted user

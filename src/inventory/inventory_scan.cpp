@@ -3,6 +3,7 @@
 #include "base/strings.h"
 #include "core/context.h"
 #include "inventory/app_filters.h"
+#include "inventory/installed_apps.h"
 #include "platform/file_tests.h"
 #include "platform/registry.h"
 #include "platform/text_file.h"
@@ -10,48 +11,22 @@
 namespace kestrel {
 namespace {
 
-const std::vector<std::string> kValueNames = {
-    "DisplayName", "UninstallString", "QuietUninstallString", "ParentDisplayName", "Publisher"};
-
-// A value as the text Windows shows for it: it ends at its first NUL (a string stored with
-// embedded NULs, or a number read as text, shows no bytes past it anywhere else).
-void CutAtNul(std::string& value) {
-    const size_t nul = value.find('\0');
-    if (nul != std::string::npos) {
-        value.erase(nul);
-    }
-}
-
 // Adds the records of one Uninstall key; false when the key cannot be listed.
-bool ScanKey(Context& ctx, const std::string& base, const std::vector<std::string>& whitelist,
-             std::vector<std::string>& records) {
-    std::string list;
-    if (fEnumKey(ctx, "HKLM", base, list) != 0) {
+bool ScanRoot(Context& ctx, const UninstallRoot& root, const std::vector<std::string>& whitelist,
+              std::vector<std::string>& records) {
+    std::vector<InstalledApp> apps;
+    if (!ReadInstalledApps(ctx, root, apps)) {
         return false;
     }
-    std::vector<std::string> subkeys = Split(list, std::string(1, '\0'));
-    std::erase(subkeys, std::string());
-    std::vector<std::vector<std::string>> all;
-    (void)ReadSubkeyTextValues(ctx, "HKLM", base, subkeys, kValueNames, all);
-    for (size_t k = 0; k < subkeys.size(); ++k) {
-        const std::string& subkey = subkeys[k];
-        std::vector<std::string>& values = all[k];
-        for (std::string& value : values) {
-            CutAtNul(value);
-        }
-        AppRecordFields app;
-        app.displayName = std::move(values[0]);
-        std::string& uninstall = values[1];
-        std::string& quiet = values[2];
-        const std::string& parent = values[3];
-        app.publisher = std::move(values[4]);
-        if (!parent.empty() || app.displayName.empty() || IsWindowsUpdateName(app.displayName) ||
-            WhitelistProtects(whitelist, app.displayName, app.publisher)) {
+    for (InstalledApp& app : apps) {
+        AppRecordFields& f = app.fields;
+        if (!app.parentDisplayName.empty() || f.displayName.empty() ||
+            IsWindowsUpdateName(f.displayName) ||
+            WhitelistProtects(whitelist, f.displayName, f.publisher)) {
             continue;
         }
-        app.subkeyName = subkey;
-        app.uninstallCommand = std::move(quiet.empty() ? uninstall : quiet);
-        records.push_back(MakeAppRecord(app));
+        f.user = root.user;
+        records.push_back(MakeAppRecord(f));
     }
     return true;
 }
@@ -69,8 +44,13 @@ std::vector<std::string> ReadListLines(Context& ctx, const std::string& file) {
 std::vector<std::string> ScanInstalledApps(Context& ctx,
                                            const std::vector<std::string>& whitelist) {
     std::vector<std::string> records;
-    if (ScanKey(ctx, kUninstallKey, whitelist, records)) {
-        (void)ScanKey(ctx, kUninstallKey32, whitelist, records);
+    const std::vector<UninstallRoot> roots = UninstallRoots(ctx);
+    for (size_t i = 0; i < roots.size(); ++i) {
+        // When the machine's first key cannot be listed its second is not read either; each
+        // user's key stands on its own.
+        if (!ScanRoot(ctx, roots[i], whitelist, records) && i == 0) {
+            ++i;
+        }
     }
     return records;
 }

@@ -17,9 +17,10 @@ inline constexpr const char* kUninstallKey =
 inline constexpr const char* kUninstallKey32 =
     "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-// The records (DisplayName|SubkeyName|UninstallCommand|Publisher) of every application that
-// is neither a component (ParentDisplayName), nor nameless, nor a Windows update, nor protected
-// by the whitelist, unsorted. When the first key cannot be listed the second is not read.
+// The records (DisplayName|SubkeyName|UninstallCommand|Publisher, and the user of a per-user
+// one) of every application under UninstallRoots that is neither a component
+// (ParentDisplayName), nor nameless, nor a Windows update, nor protected by the whitelist,
+// unsorted. When the machine's first key cannot be listed its second is not read.
 std::vector<std::string> ScanInstalledApps(Context& ctx, const std::vector<std::string>& whitelist);
 
 // The lines of a list file when it exists; none otherwise.

@@ -80,6 +80,7 @@ void MainPresenter::AddToDefinitions(bool blacklist) {
             fields.subkeyName = entry.data.size() > 1 ? Trim(entry.data[1]) : "";
             fields.uninstallCommand = entry.data.size() > 2 ? Trim(entry.data[2]) : "";
             fields.publisher = entry.publisher;
+            fields.user = entry.user;
             AddAppToList(m_lists, MakeAppRecord(fields), true);
         } else {
             m_definitions.AddWhitelistEntry(Trim(answer));

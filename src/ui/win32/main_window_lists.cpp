@@ -82,7 +82,9 @@ void Win32MainWindow::DrawEntry(const DRAWITEMSTRUCT& item) {
         GetTextExtentPoint32W(dc, label, static_cast<int>(wcslen(label)), &extent);
         labelWidth = std::max<int>(labelWidth, extent.cx);
     }
-    const std::string* values[kRows] = {&Field(*entry, 0), &entry->publisher, &Field(*entry, 2)};
+    // A per-user application is named with its user, as in the report.
+    const std::string name = entry->Shown();
+    const std::string* values[kRows] = {&name, &entry->publisher, &Field(*entry, 2)};
     const int left = block.left + Scaled(5);
     const int valueLeft = left + labelWidth + Scaled(6);
     int top = block.top + (block.bottom - block.top - kRows * m_lineHeight) / 2;
@@ -139,7 +141,7 @@ void Win32MainWindow::ShowList(AppListId id, const std::vector<AppListEntry>& en
     SendMessageW(list.list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list.list, LB_RESETCONTENT, 0, 0);
     for (const AppListEntry& entry : list.entries) {
-        const std::wstring name = os::win32::Wide(entry.data.empty() ? "" : entry.data[0]);
+        const std::wstring name = os::win32::Wide(entry.Shown());
         const LRESULT index =
             SendMessageW(list.list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
         if (index >= 0) {

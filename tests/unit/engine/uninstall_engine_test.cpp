@@ -278,7 +278,10 @@ TEST_F(UninstallEngine, WhatCannotBeSeenGoneCountsAsStillInstalled) {
     m.registry.SetFlags(kUninstall, {.denyOpen = true}, RegView::k64);
     m.registry.SetFlags(kUninstall, {.denyOpen = true}, RegView::k32);
     VerifyUninstalled(m.ctx, "Removed App");
-    VerifyUninstalled(m.ctx, "Removed App", std::string(kUninstallKey) + "\\Removed");
+    InstalledApp removed;
+    removed.root = UninstallRoots(m.ctx)[0];
+    removed.fields.subkeyName = "Removed";
+    VerifyUninstalled(m.ctx, "Removed App", &removed);
     // One key listed without the name is enough.
     m.registry.SetFlags(kUninstall, {}, RegView::k32);
     VerifyUninstalled(m.ctx, "Removed App");

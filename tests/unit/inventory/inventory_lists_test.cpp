@@ -133,7 +133,7 @@ TEST(Markup, EscapesInTheirOrder) {
 }
 
 TEST(Markup, EntryShowsItsThreeFieldsEscapedAndNotTheKey) {
-    const std::string m = EntryMarkup({"Tom's App", "{KEY}", "\"C:\\x.exe\" /u", "A&B"});
+    const std::string m = EntryMarkup({"Tom's App", "{KEY}", "\"C:\\x.exe\" /u", "A&B", ""});
     for (const char* shown :
          {"Text='Tom&apos;s App'/>", "Text='A&amp;B'/>", "Text='&quot;C:\\x.exe&quot; /u'/>"}) {
         EXPECT_NE(m.find(shown), std::string::npos) << shown;
