@@ -37,6 +37,11 @@ std::vector<Action> ParseCommandLine(const std::string& commandLine, DebugLog& l
         return actions;
     }
     std::string line = commandLine;
+    // A technician who adds "/preview" to a line wants to see what it does, not to do it.
+    if (ContainsNoCase(line, "/preview")) {
+        actions.push_back({ActionKind::kPreview, ""});
+        return actions;
+    }
     if (ContainsNoCase(line, "/update")) {
         actions.push_back({ActionKind::kUpdate, ""});
     }

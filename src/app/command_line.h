@@ -17,6 +17,7 @@ enum class ActionKind {
     kFixBrowsers,     // "/fixbrowsers"
     kSendReport,      // "/sendreport"
     kLogReport,       // "/logreport"
+    kPreview,         // "/preview": only the preview of "/auto" runs
     kShowMainWindow,  // the window road (empty command line)
     kRemoveOldExe,    // the self-update clean-up, the last step of both roads
 };
@@ -28,7 +29,9 @@ struct Action {
 };
 
 // The switch tests in their order. Switches are found anywhere in the line, ignoring case;
-// "/getconfig=" and "/getdefs=" end the list at once (no clean-up). A "/u=" definition that is
+// "/getconfig=" and "/getdefs=" end the list at once (no clean-up). A line that holds
+// "/preview" runs the preview alone: it changes nothing, so neither do the other switches of
+// its line, nor the clean-up. A "/u=" definition that is
 // blank is not passed on (it would match every installed application); it is noted in the log.
 std::vector<Action> ParseCommandLine(const std::string& commandLine, DebugLog& log);
 

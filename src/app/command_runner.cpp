@@ -51,6 +51,10 @@ void CommandRunner::LogReport() {
     LogResultsOnly(m_ctx, lists, false, false, nullptr);
 }
 
+void CommandRunner::Preview() {
+    (void)m_services.PreviewAutoRun();
+}
+
 void CommandRunner::ShowMainWindow() {
     m_services.ShowMainWindow();
 }

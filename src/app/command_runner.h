@@ -25,6 +25,7 @@ public:
     void FixBrowsers() override;
     void SendReport() override;
     void LogReport() override;
+    void Preview() override;
     void ShowMainWindow() override;
     // Every start switches off a browser guard that an interrupted run left on.
     void RecoverInterruptedRun() override;

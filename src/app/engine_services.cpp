@@ -2,6 +2,7 @@
 
 #include "app/not_available.h"
 #include "core/context.h"
+#include "engine/auto_preview.h"
 #include "engine/browser_guard.h"
 #include "engine/file_system_leftovers.h"
 #include "engine/registry_leftovers.h"
@@ -36,6 +37,10 @@ void EngineServices::CleanFileSystemLeftovers() {
 
 void EngineServices::CleanRegistryLeftovers() {
     (void)kestrel::CleanRegistryLeftovers(m_ctx);
+}
+
+std::string EngineServices::PreviewAutoRun() {
+    return kestrel::PreviewAutoRun(m_ctx);
 }
 
 void EngineServices::SendEmail(const std::string& subject, const std::string& body, bool quiet) {

@@ -29,6 +29,7 @@ public:
     [[nodiscard]] bool RemoveAbandonedBrowserGuard() override;
     void CleanFileSystemLeftovers() override;
     void CleanRegistryLeftovers() override;
+    std::string PreviewAutoRun() override;
     void SendEmail(const std::string& subject, const std::string& body, bool quiet) override;
     [[nodiscard]] bool CheckForUpdate() override;
     void GetConfigPackage(const std::string& url) override;

@@ -23,6 +23,9 @@ public:
     [[nodiscard]] virtual bool RemoveAbandonedBrowserGuard() = 0;
     virtual void CleanFileSystemLeftovers() = 0;
     virtual void CleanRegistryLeftovers() = 0;
+    // "/preview": what "/auto" would do, written to "Kestrel_Preview.txt" and the debug
+    // channel; nothing else changes. The text.
+    [[nodiscard]] virtual std::string PreviewAutoRun() = 0;
     // quiet: no message box on failure (unattended runs).
     virtual void SendEmail(const std::string& subject, const std::string& body, bool quiet) = 0;
     // The silent update check of "/update". True when the new program was started: this run

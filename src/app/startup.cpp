@@ -57,6 +57,9 @@ void RunAction(Context& ctx, ProgramActions& actions, const Action& action) {
         case ActionKind::kLogReport:
             actions.LogReport();
             break;
+        case ActionKind::kPreview:
+            actions.Preview();
+            break;
         case ActionKind::kShowMainWindow:
             actions.ShowMainWindow();
             break;

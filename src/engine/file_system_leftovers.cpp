@@ -73,29 +73,19 @@ bool StillThere(Context& ctx, const std::string& path) {
     return DoesFileExist(ctx, path) || DoesDirExist(ctx, path);
 }
 
-// Every deletion of an applier goes on whatever the one before it did.
-void DeleteQuietly(Context& ctx, const std::string& path, const ProtectedPaths& guard) {
-    try {
-        (void)DeleteFileSystemObject(ctx, path, guard);
-    } catch (const std::exception& e) {
-        ctx.debug.Error("DeleteFileSystemObject VB ERROR: ", ExceptionError(e),
-                        {"\t- Path=" + path});
-    }
-}
-
 }  // namespace
 
-void CleanFileSystemLeftovers(Context& ctx) {
+void CleanFileSystemLeftovers(Context& ctx, LeftoverActions& actions) {
     const std::string windows = GetSpecialFolderPath(ctx, kCsidlWindows);
     if (windows.size() >= 2) {
         ctx.systemDrive = windows.substr(0, 2);
     }
     GetUserList(ctx, false);
-    DeleteFileSystemDefinitions(ctx);
-    DeleteStartMenuDefinitions(ctx);
+    DeleteFileSystemDefinitions(ctx, actions);
+    DeleteStartMenuDefinitions(ctx, actions);
 }
 
-void DeleteFileSystemDefinitions(Context& ctx) {
+void DeleteFileSystemDefinitions(Context& ctx, LeftoverActions& actions) {
     const std::vector<std::string> entries =
         DefinitionEntries(ctx, ctx.definitions.fileSystemObjects);
     if (entries.empty()) {
@@ -107,26 +97,26 @@ void DeleteFileSystemDefinitions(Context& ctx) {
         std::string path = StartsWith(entry, "\\") ? systemDrive + entry : entry;
         path = ExpandPathVariables(ctx, path);
         if (ContainsNoCase(path, "%programfiles%")) {
-            DeleteQuietly(
+            actions.FileSystemObject(
                 ctx, ReplaceAllNoCase(path, "%programfiles%", ctx.os.env.Variable("programfiles")),
                 guard);
             if (Is64BitWindows(ctx.os.env)) {
-                DeleteQuietly(ctx,
-                              ReplaceAllNoCase(path, "%programfiles%",
-                                               ctx.os.env.Variable("programfiles(x86)")),
-                              guard);
+                actions.FileSystemObject(ctx,
+                                         ReplaceAllNoCase(path, "%programfiles%",
+                                                          ctx.os.env.Variable("programfiles(x86)")),
+                                         guard);
             }
         } else if (path.find("%userprofile%") != std::string::npos) {
             for (const std::string& profile : ProfileList(ctx)) {
-                DeleteQuietly(ctx, ReplaceAll(path, "%userprofile%", profile), guard);
+                actions.FileSystemObject(ctx, ReplaceAll(path, "%userprofile%", profile), guard);
             }
         } else {
-            DeleteQuietly(ctx, path, guard);
+            actions.FileSystemObject(ctx, path, guard);
         }
     }
 }
 
-void DeleteStartMenuDefinitions(Context& ctx) {
+void DeleteStartMenuDefinitions(Context& ctx, LeftoverActions& actions) {
     const std::vector<std::string> entries =
         DefinitionEntries(ctx, ctx.definitions.startMenuFolders);
     if (entries.empty()) {
@@ -138,11 +128,11 @@ void DeleteStartMenuDefinitions(Context& ctx) {
     const std::string programData = ctx.os.env.Variable("programdata");
     for (const std::string& entry : entries) {
         for (const std::string& profile : profiles) {
-            DeleteQuietly(ctx, profile + (newLayout ? kRoamingPrograms : kOldPrograms) + entry,
-                          guard);
+            actions.FileSystemObject(
+                ctx, profile + (newLayout ? kRoamingPrograms : kOldPrograms) + entry, guard);
         }
         if (newLayout) {
-            DeleteQuietly(ctx, programData + kAllUsersPrograms + entry, guard);
+            actions.FileSystemObject(ctx, programData + kAllUsersPrograms + entry, guard);
         }
     }
 }

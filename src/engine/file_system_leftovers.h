@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "engine/leftover_actions.h"
+
 namespace kestrel {
 
 class Context;
@@ -12,14 +14,14 @@ class ProtectedPaths;
 
 // Sets ctx.systemDrive from the Windows folder, refreshes the profile list, then applies the
 // file-system list and the start-menu list.
-void CleanFileSystemLeftovers(Context& ctx);
+void CleanFileSystemLeftovers(Context& ctx, LeftoverActions& actions = DeletingActions());
 // Each line of "Kestrel_FileSystemObjects.txt": a leading "\" stands for the system drive's
 // root, "%programfiles%" (any case) for each program-files folder, "%userprofile%" (exactly
 // so) for each profile of ctx.userList.
-void DeleteFileSystemDefinitions(Context& ctx);
+void DeleteFileSystemDefinitions(Context& ctx, LeftoverActions& actions = DeletingActions());
 // Each line of "Kestrel_StartMenuFolders.txt", below every profile's start-menu programs and,
 // on Windows Vista and later, the all-users one.
-void DeleteStartMenuDefinitions(Context& ctx);
+void DeleteStartMenuDefinitions(Context& ctx, LeftoverActions& actions = DeletingActions());
 // "%windir%", "%systemroot%", "%systemdrive%" and "%homedrive%" replaced, ignoring case, in
 // that order.
 std::string ExpandPathVariables(Context& ctx, const std::string& text);

@@ -5,6 +5,7 @@
 #include "base/strings.h"
 #include "core/context.h"
 #include "core/fs_redirection.h"
+#include "engine/leftover_actions.h"
 #include "engine/protected_registry_keys.h"
 #include "engine/registry_places.h"
 #include "inventory/definition_lists.h"
@@ -19,23 +20,17 @@ namespace {
 
 constexpr const char* kModule = "CommonModule\\";
 
-void Refuse(Context& ctx, const char* procedure, const std::string& why, const std::string& entry) {
-    ctx.debug.Print(std::string(kModule) + procedure + ":  Refused, " + why + ":  " + entry);
-}
-
-void DeleteKeyEverywhere(Context& ctx, const std::vector<RegistryPlace>& places,
-                         const KeyDefinition& key) {
+void DeleteKeyEverywhere(Context& ctx, LeftoverActions& actions,
+                         const std::vector<RegistryPlace>& places, const KeyDefinition& key) {
     for (const RegistryPlace& place : places) {
-        bool notFound = false;
-        (void)fDeleteKey(ctx, place.topKey, place.prefix + key.parent, key.name, notFound);
+        actions.RegistryKey(ctx, place.topKey, place.prefix + key.parent, key.name);
     }
 }
 
-void DeleteValueEverywhere(Context& ctx, const std::vector<RegistryPlace>& places,
-                           const KeyDefinition& value) {
+void DeleteValueEverywhere(Context& ctx, LeftoverActions& actions,
+                           const std::vector<RegistryPlace>& places, const KeyDefinition& value) {
     for (const RegistryPlace& place : places) {
-        bool notFound = false;
-        (void)fDeleteValue(ctx, place.topKey, place.prefix + value.parent, value.name, notFound);
+        actions.RegistryValue(ctx, place.topKey, place.prefix + value.parent, value.name);
     }
 }
 
@@ -61,7 +56,7 @@ bool IsDefinitionFileEmpty(Context& ctx, const std::string& path) {
     return DefinitionEntries(ctx, path).empty();
 }
 
-void DeleteRegKeyDefinitions(Context& ctx) {
+void DeleteRegKeyDefinitions(Context& ctx, LeftoverActions& actions) {
     Guarded(ctx, "DeleteRegKeyDefinitions", [&] {
         const std::vector<std::string> entries = DefinitionEntries(ctx, ctx.definitions.regKeys);
         if (entries.empty()) {
@@ -73,18 +68,19 @@ void DeleteRegKeyDefinitions(Context& ctx) {
             const std::string wow = Wow6432NodeForm(ctx, normalised);
             if (IsRefusedKeyDefinition(normalised) ||
                 (!wow.empty() && IsRefusedKeyDefinition(wow))) {
-                Refuse(ctx, "DeleteRegKeyDefinitions", "a vital registry key", entry);
+                actions.RefusedDefinition(ctx, "DeleteRegKeyDefinitions", "a vital registry key",
+                                          entry);
                 continue;
             }
-            DeleteKeyEverywhere(ctx, places, SplitAtLastBackslash(normalised));
+            DeleteKeyEverywhere(ctx, actions, places, SplitAtLastBackslash(normalised));
             if (!wow.empty()) {
-                DeleteKeyEverywhere(ctx, places, SplitAtLastBackslash(wow));
+                DeleteKeyEverywhere(ctx, actions, places, SplitAtLastBackslash(wow));
             }
         }
     });
 }
 
-void DeleteRegValueDefinitions(Context& ctx) {
+void DeleteRegValueDefinitions(Context& ctx, LeftoverActions& actions) {
     Guarded(ctx, "DeleteRegValueDefinitions", [&] {
         const std::vector<std::string> entries = DefinitionEntries(ctx, ctx.definitions.regValues);
         if (entries.empty()) {
@@ -94,21 +90,22 @@ void DeleteRegValueDefinitions(Context& ctx) {
         for (const std::string& entry : entries) {
             const KeyDefinition value = SplitValueDefinition(entry);
             if (value.parent.empty()) {
-                Refuse(ctx, "DeleteRegValueDefinitions", "no key below the hive", entry);
+                actions.RefusedDefinition(ctx, "DeleteRegValueDefinitions", "no key below the hive",
+                                          entry);
                 continue;
             }
-            DeleteValueEverywhere(ctx, places, value);
+            DeleteValueEverywhere(ctx, actions, places, value);
             // The value's key in the 32-bit view; the value name is left as written.
             std::string wow = Wow6432NodeForm(ctx, value.parent + "\\");
             if (!wow.empty()) {
                 wow.pop_back();
-                DeleteValueEverywhere(ctx, places, {wow, value.name});
+                DeleteValueEverywhere(ctx, actions, places, {wow, value.name});
             }
         }
     });
 }
 
-void DeleteRunValueDefinitions(Context& ctx) {
+void DeleteRunValueDefinitions(Context& ctx, LeftoverActions& actions) {
     Guarded(ctx, "DeleteRunValueDefinitions", [&] {
         const std::vector<std::string> entries = DefinitionEntries(ctx, ctx.definitions.runValues);
         if (entries.empty()) {
@@ -118,8 +115,7 @@ void DeleteRunValueDefinitions(Context& ctx) {
         for (const std::string& entry : entries) {
             for (const RegistryPlace& place : places) {
                 for (const char* runKey : kRunKeys) {
-                    bool notFound = false;
-                    (void)fDeleteValue(ctx, place.topKey, place.prefix + runKey, entry, notFound);
+                    actions.RegistryValue(ctx, place.topKey, place.prefix + runKey, entry);
                 }
             }
         }
@@ -127,6 +123,10 @@ void DeleteRunValueDefinitions(Context& ctx) {
 }
 
 bool CleanRegistryLeftovers(Context& ctx) {
+    return CleanRegistryLeftovers(ctx, DeletingActions(), true);
+}
+
+bool CleanRegistryLeftovers(Context& ctx, LeftoverActions& actions, bool backups) {
     ctx.systemDrive = GetSpecialFolderPath(ctx, kCsidlWindows).substr(0, 2);
     GetUserList(ctx, false);
     // Unattended runs must not stop at a question: a hive left mounted is logged by UnLoadReg.
@@ -138,11 +138,11 @@ bool CleanRegistryLeftovers(Context& ctx) {
         return AreGuestHivesLoaded(ctx) ? UnLoadReg(ctx, ask) : true;
     }
     // Whatever happens once the hives are mounted, they are unmounted again.
-    MountedHiveSet hives(ctx, ctx.systemDrive);
+    MountedHiveSet hives(ctx, ctx.systemDrive, backups);
     Guarded(ctx, "CleanRegistryLeftovers", [&] {
-        DeleteRegValueDefinitions(ctx);
-        DeleteRegKeyDefinitions(ctx);
-        DeleteRunValueDefinitions(ctx);
+        DeleteRegValueDefinitions(ctx, actions);
+        DeleteRegKeyDefinitions(ctx, actions);
+        DeleteRunValueDefinitions(ctx, actions);
     });
     return hives.Release(ask);
 }

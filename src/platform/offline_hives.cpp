@@ -1,6 +1,5 @@
 #include "platform/offline_hives.h"
 
-
 #include "base/strings.h"
 #include "core/context.h"
 #include "core/settings.h"
@@ -118,15 +117,19 @@ void StartRegistryEditor(Context& ctx) {
 
 }  // namespace
 
-void LoadHive(Context& ctx, const std::string& hiveFile, const std::string& givenName) {
+void LoadHive(Context& ctx, const std::string& hiveFile, const std::string& givenName,
+              bool backup) {
     constexpr const char* kHead = "LoadHive:  ";
     bool exists = false;
     ctx.debug.Step(kHead, [&] { exists = DoesFileExist(ctx, hiveFile); });
     if (!exists) {
         return;
     }
-    ctx.debug.Step(
-        kHead, [&] { (void)clsFSO(ctx).Copy_File(hiveFile, HiveBackupName(ctx, hiveFile), true); });
+    if (backup) {
+        ctx.debug.Step(kHead, [&] {
+            (void)clsFSO(ctx).Copy_File(hiveFile, HiveBackupName(ctx, hiveFile), true);
+        });
+    }
     SetHivePrivileges(ctx, true);
     const std::string name = "guest_" + givenName;
     ctx.debug.Step(kHead, [&] {
@@ -144,7 +147,7 @@ void LoadHive(Context& ctx, const std::string& hiveFile, const std::string& give
     SetHivePrivileges(ctx, false);
 }
 
-void LoadReg(Context& ctx, const std::string& drive) {
+void LoadReg(Context& ctx, const std::string& drive, bool backups) {
     constexpr const char* kHead = "LoadReg:  ";
     ctx.debug.Step(kHead, [&] {
         (void)fWriteValue(ctx, "HKLM", kMarkerKey, "LoadedFromDrive", "S", drive.c_str());
@@ -161,14 +164,14 @@ void LoadReg(Context& ctx, const std::string& drive) {
         ctx.debug.Step(kHead, [&] {
             const std::string name = ProfileName(profiles, folder);
             if (guest || !SkipsProfile(ctx, folder, name)) {
-                LoadHive(ctx, folder + "\\ntuser.dat", name);
+                LoadHive(ctx, folder + "\\ntuser.dat", name, backups);
             }
         });
     }
     if (guest && !system.empty()) {
         for (const char* hive : {"System", "Software", "Default"}) {
-            ctx.debug.Step(kHead,
-                           [&] { LoadHive(ctx, system + "\\config\\" + LCase(hive), hive); });
+            ctx.debug.Step(
+                kHead, [&] { LoadHive(ctx, system + "\\config\\" + LCase(hive), hive, backups); });
         }
     }
     ctx.debug.Step(kHead, [&] { ctx.mountedHives = ListGuestKeys(ctx); });
@@ -220,8 +223,8 @@ bool AreGuestHivesLoaded(Context& ctx) {
     return !ListGuestKeys(ctx).empty();
 }
 
-MountedHiveSet::MountedHiveSet(Context& ctx, const std::string& drive) : m_ctx(ctx) {
-    LoadReg(ctx, drive);
+MountedHiveSet::MountedHiveSet(Context& ctx, const std::string& drive, bool backups) : m_ctx(ctx) {
+    LoadReg(ctx, drive, backups);
 }
 
 MountedHiveSet::~MountedHiveSet() {

@@ -10,9 +10,11 @@ class Context;
 
 // Mounts the hives of the installation on the drive (the running system's, or another one)
 // and records in ctx.mountedHives every "guest_" key of HKLM afterwards; sets ctx.hivesLoaded.
-void LoadReg(Context& ctx, const std::string& drive);
-// Mounts one hive file as "guest_" + given name, after a dated backup of the file.
-void LoadHive(Context& ctx, const std::string& hiveFile, const std::string& givenName);
+// Without backups (a look that writes nothing into the hives) no backup copies are made.
+void LoadReg(Context& ctx, const std::string& drive, bool backups = true);
+// Mounts one hive file as "guest_" + given name, after a dated backup of the file (backup).
+void LoadHive(Context& ctx, const std::string& hiveFile, const std::string& givenName,
+              bool backup = true);
 // Unmounts every "guest_" key of HKLM and deletes the marker key. With ask set, a hive that
 // stays mounted brings the Abort/Retry/Ignore question. True when every unmount worked.
 [[nodiscard]] bool UnLoadReg(Context& ctx, bool& ask);
@@ -31,7 +33,7 @@ std::string HiveBackupName(Context& ctx, const std::string& hiveFile);
 // Release, it unmounts without asking the user.
 class MountedHiveSet {
 public:
-    MountedHiveSet(Context& ctx, const std::string& drive);
+    MountedHiveSet(Context& ctx, const std::string& drive, bool backups = true);
     ~MountedHiveSet();
     MountedHiveSet(const MountedHiveSet&) = delete;
     MountedHiveSet& operator=(const MountedHiveSet&) = delete;

@@ -117,6 +117,12 @@ ViewedPath ApplyRegistryViewRule(Context& ctx, const std::string& keyPath);
 [[nodiscard]] int32_t fDeleteValue(Context& ctx, const std::string& topKey,
                                    const std::string& keyPath, const std::string& valueName,
                                    bool& notFound);
+// Whether a key or a value is there now, in the view the rule gives the path; nothing is
+// changed or logged. A key that exists but cannot be opened counts as there; an invalid top key
+// or an INI-file target as not.
+bool RegistryKeyExists(Context& ctx, const std::string& topKey, const std::string& keyPath);
+bool RegistryValueExists(Context& ctx, const std::string& topKey, const std::string& keyPath,
+                         const std::string& valueName);
 // Empties a key (every subkey, bottom-up, each granted full access first); the key itself
 // stays. Failures are not reported: the caller's deletion of the key tells.
 void fDeleteSubkeys(Context& ctx, os::RegKey top, const std::string& keyPath,

@@ -243,6 +243,17 @@ void MainPresenter::DeleteFileSystemLeftovers() {
     EndRun();
 }
 
+// "/auto" works from the saved lists, and so does its preview: the status line says so.
+void MainPresenter::PreviewAutoRun() {
+    if (!BeginRun()) {
+        return;
+    }
+    m_view.SetStatus("Previewing /auto with the saved definition lists...");
+    m_view.ShowPreview(m_services.PreviewAutoRun());
+    m_view.SetStatus(kIdleStatus);
+    EndRun();
+}
+
 // The page is saved first, so the sending uses what the technician sees.
 void MainPresenter::SendTestEmail() {
     if (!BeginRun()) {

@@ -53,6 +53,7 @@ public:
     void ReloadFileSystemDefinitions();
     void DeleteRegistryLeftovers();
     void DeleteFileSystemLeftovers();
+    void PreviewAutoRun();  // "Preview /auto" on the leftovers pages
     void SendTestEmail();
     void SaveConfiguration();
     void CheckForAppUpdates();

@@ -78,8 +78,10 @@ public:
     virtual void OpenWebPage(const std::string& url) = 0;
     // frmDetail with one entry's data.
     virtual void ShowDetail(const std::string& text) = 0;
+    // What "/auto" would do now, in a window of its own like frmDetail.
+    virtual void ShowPreview(const std::string& text) = 0;
     // While busy the actions that start a run or change the lists are disabled: both
-    // "Uninstall Now", both "Delete All Now", "Refresh", "Add to Blacklist", "Add to
+    // "Uninstall Now", both "Delete All Now", both "Preview /auto", "Refresh", "Add to Blacklist", "Add to
     // Whitelist", "Send Test Email" and "Check for App Updates". The window keeps painting.
     virtual void SetBusy(bool busy) = 0;
     // Closes the window (its unload then runs: the window calls Unload).

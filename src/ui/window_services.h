@@ -20,6 +20,9 @@ public:
                                                      const std::vector<std::string>& whitelist,
                                                      StatusSink& status) = 0;
     virtual void CleanRegistryLeftovers() = 0;
+    // What "/auto" would uninstall and delete now, as the preview's text ("Kestrel_Preview.txt"
+    // is written too); nothing else changes.
+    [[nodiscard]] virtual std::string PreviewAutoRun() = 0;
     virtual void CleanFileSystemLeftovers() = 0;
     // Switches the browser guard off; harmless when it is off.
     virtual void RemoveBrowserGuard() = 0;

@@ -3,6 +3,7 @@
 // when set; MainWindowWithoutDisplay runs where Wine has no display at all (wine.win32).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -48,6 +49,10 @@ public:
         calls.push_back("mail " + subject);
     }
     bool CheckForUpdateInteractive() override { return false; }
+    std::string PreviewAutoRun() override {
+        calls.push_back("preview");
+        return "Would uninstall:\r\n  Ask Toolbar";
+    }
 };
 
 const std::string kUninstall = std::string("HKLM\\") + kUninstallKey;
@@ -330,6 +335,18 @@ TEST_F(MainWindowOnDisplay, ADoubleClickShowsTheEntryInTheDetailWindow) {
     EXPECT_TRUE(IsWindowVisible(detail));
     EXPECT_EQ(TextOf(GetDlgItem(detail, kDetailEditId)),
               "7-Zip 23.01 (x64)\r\n7-Zip 23.01 (x64)_key\r\nC:\\7-Zip 23.01 (x64)\\uninst.exe");
+}
+
+TEST_F(MainWindowOnDisplay, PreviewAutoOnBothLeftoversPagesShowsThePreviewWindow) {
+    Open();
+    Click(cmdPreviewFileSystem, 4);
+    HWND preview = FindWindowW(kDetailWindowClass, os::win32::Wide(kPreviewWindowCaption).c_str());
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(IsWindowVisible(preview));
+    EXPECT_EQ(TextOf(GetDlgItem(preview, kDetailEditId)), "Would uninstall:\r\n  Ask Toolbar");
+    Click(cmdPreviewRegistry, 3);
+    EXPECT_EQ(std::count(services.calls.begin(), services.calls.end(), "preview"), 2);
+    SaveScreenshot(window.Handle(), "main_window_registry_with_preview_button");
 }
 
 TEST_F(MainWindowOnDisplay, ThePagesFillTheTabAndTheirControlsFollowTheWindow) {

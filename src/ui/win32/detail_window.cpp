@@ -78,7 +78,7 @@ void Win32DetailWindow::Show(HWND owner) {
         return;
     }
     // Made hidden and small: it is sized for its text, laid out and recorded before it shows.
-    const std::wstring caption = os::win32::Wide(kDetailCaption);
+    const std::wstring caption = os::win32::Wide(m_caption);
     HWND hwnd =
         CreateWindowExW(kExStyle, kDetailWindowClass, caption.c_str(), kStyle, CW_USEDEFAULT,
                         CW_USEDEFAULT, 320, 120, owner, nullptr, Instance(), this);

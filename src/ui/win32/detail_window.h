@@ -17,7 +17,9 @@ inline constexpr const char* kDetailCaption = "Item Detail";
 
 class Win32DetailWindow {
 public:
-    Win32DetailWindow() = default;
+    // The window of another text (the preview of "/auto") takes its own caption.
+    explicit Win32DetailWindow(std::string caption = kDetailCaption)
+        : m_caption(std::move(caption)) {}
     ~Win32DetailWindow();
     Win32DetailWindow(const Win32DetailWindow&) = delete;
     Win32DetailWindow& operator=(const Win32DetailWindow&) = delete;
@@ -39,6 +41,7 @@ private:
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void FitToText(bool mayShrink);
 
+    std::string m_caption;
     std::wstring m_text;
     HWND m_hwnd = nullptr;
     HWND m_edit = nullptr;

@@ -223,6 +223,7 @@ void Win32MainWindow::Destroyed() {
         m_presenter->Unload();
     }
     m_detail.Unload();
+    m_preview.Unload();
     if (m_notice != nullptr) {
         DestroyWindow(m_notice);
         m_notice = nullptr;

@@ -56,6 +56,7 @@ public:
                          const std::string& defaultText) override;
     void OpenWebPage(const std::string& url) override;
     void ShowDetail(const std::string& text) override;
+    void ShowPreview(const std::string& text) override;
     void SetBusy(bool busy) override;
     void Close() override;
 
@@ -129,6 +130,7 @@ private:
     Win32FormResizer m_resizer;
     Win32FormResizer m_pageResizers[kPageCount];
     Win32DetailWindow m_detail;
+    Win32DetailWindow m_preview{kPreviewWindowCaption};
 };
 
 // Shows the main window over ctx and services until it is closed; 0 at once when no window

@@ -18,6 +18,9 @@ inline constexpr const char* kPageCaptions[kPageCount] = {
     "Options",
 };
 
+inline constexpr const char* kPreviewCaption = "Preview /auto";
+inline constexpr const char* kPreviewWindowCaption = "Kestrel Preview of /auto";
+
 enum MainControlId : int {
     kTabControl = 3000,
     kPageBase = 3001,  // the pages are kPageBase + their index
@@ -68,6 +71,7 @@ enum MainControlId : int {
     lblRunValues,
     lblRunValuesExample,
     lblRegistryAuto,
+    cmdPreviewRegistry,
 
     // "File System"
     Text5 = 3600,
@@ -81,6 +85,7 @@ enum MainControlId : int {
     lblStartMenu,
     lblStartMenuExample,
     lblFileSystemAuto,
+    cmdPreviewFileSystem,
 
     // "Options"
     chkDoBoth = 3700,

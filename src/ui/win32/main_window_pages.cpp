@@ -202,6 +202,8 @@ void Win32MainWindow::BuildRegistryPage(HWND page) {
     const int width = Scaled(140);
     AddButton(page, Command15, "Save Definitions", m, buttonTop, width);
     AddButton(page, Command16, "Reload Definitions", m + width + Scaled(6), buttonTop, width);
+    AddButton(page, cmdPreviewRegistry, kPreviewCaption, r.right - 2 * (m + width), buttonTop,
+              width + m - Scaled(6));
     AddButton(page, Command20, "Delete All Now", r.right - m - width, buttonTop, width);
     AddLabel(page, lblRegistryAuto,
              "These items will be automatically deleted when running Kestrel.exe /auto", m,
@@ -234,6 +236,8 @@ void Win32MainWindow::BuildFileSystemPage(HWND page) {
     const int width = Scaled(140);
     AddButton(page, Command17, "Save Definitions", m, buttonTop, width);
     AddButton(page, Command18, "Reload Definitions", m + width + Scaled(6), buttonTop, width);
+    AddButton(page, cmdPreviewFileSystem, kPreviewCaption, r.right - 2 * (m + width), buttonTop,
+              width + m - Scaled(6));
     AddButton(page, Command19, "Delete All Now", r.right - m - width, buttonTop, width);
     AddLabel(page, lblFileSystemAuto,
              "These items will be automatically deleted when running Kestrel.exe /auto", m,

@@ -112,8 +112,14 @@ void Win32MainWindow::ShowDetail(const std::string& text) {
     m_detail.Show(m_hwnd);
 }
 
+void Win32MainWindow::ShowPreview(const std::string& text) {
+    m_preview.SetText(text);
+    m_preview.Show(m_hwnd);
+}
+
 void Win32MainWindow::SetBusy(bool busy) {
-    for (const int id : {Command3, Command8, Command20, Command19, lblRefresh, lblRefresh3,
+    for (const int id : {Command3, Command8, Command20, Command19, cmdPreviewRegistry,
+                         cmdPreviewFileSystem, lblRefresh, lblRefresh3,
                          Command13, Command1, cmdTestEmail, PushButton4}) {
         if (HWND control = Control(id)) {
             EnableWindow(control, busy ? FALSE : TRUE);
@@ -270,6 +276,10 @@ void Win32MainWindow::OnCommand(int id, int code, HWND control) {
             break;
         case Command19:
             p.DeleteFileSystemLeftovers();
+            break;
+        case cmdPreviewRegistry:
+        case cmdPreviewFileSystem:
+            p.PreviewAutoRun();
             break;
         case cmdTestEmail:
             p.SendTestEmail();

@@ -20,6 +20,7 @@ public:
     void FixBrowsers() override { calls.push_back("fixbrowsers"); }
     void SendReport() override { calls.push_back("sendreport"); }
     void LogReport() override { calls.push_back("logreport"); }
+    void Preview() override { calls.push_back("preview"); }
     void ShowMainWindow() override { calls.push_back("window"); }
 };
 
@@ -113,6 +114,10 @@ public:
     }
     void CleanFileSystemLeftovers() override { calls.push_back("files"); }
     void CleanRegistryLeftovers() override { calls.push_back("registry"); }
+    std::string PreviewAutoRun() override {
+        calls.push_back("preview");
+        return {};
+    }
     void SendEmail(const std::string& s, const std::string&, bool quiet) override {
         calls.push_back("email:" + s + (quiet ? " quiet" : ""));
     }

@@ -34,6 +34,7 @@ public:
     std::vector<std::string> inputs;       // title|prompt|default
     std::vector<std::string> urls;
     std::vector<std::string> details;
+    std::vector<std::string> previews;
     std::vector<bool> busy;
     int closes = 0;
 
@@ -59,6 +60,7 @@ public:
     }
     void OpenWebPage(const std::string& url) override { urls.push_back(url); }
     void ShowDetail(const std::string& text) override { details.push_back(text); }
+    void ShowPreview(const std::string& text) override { previews.push_back(text); }
     void SetBusy(bool b) override { busy.push_back(b); }
     void Close() override { ++closes; }
 
@@ -102,6 +104,13 @@ public:
     void RemoveBrowserGuard() override { calls.push_back("guard off"); }
     void SendEmail(const std::string& subject, const std::string& body, bool quiet) override {
         calls.push_back("mail " + subject + (quiet ? " (quiet)" : "") + ": " + body);
+    }
+    std::string PreviewAutoRun() override {
+        calls.push_back("preview");
+        if (during) {
+            during();
+        }
+        return "Would uninstall:\r\n  Alpha";
     }
     bool CheckForUpdateInteractive() override {
         calls.push_back("update check");
@@ -236,6 +245,7 @@ TEST_F(MainPresenterTest, ARunRefusesEveryOtherRunUntilItEnds) {
         presenter.UninstallNow(AppListId::kMatching);
         presenter.DeleteRegistryLeftovers();
         presenter.DeleteFileSystemLeftovers();
+        presenter.PreviewAutoRun();
         presenter.Refresh();
         presenter.AddToBlacklist();
         presenter.CheckForAppUpdates();
@@ -250,6 +260,17 @@ TEST_F(MainPresenterTest, ARunRefusesEveryOtherRunUntilItEnds) {
     services.during = nullptr;
     presenter.DeleteRegistryLeftovers();  // idle again: runs
     EXPECT_EQ(services.calls.back(), "registry cleanup");
+}
+
+TEST_F(MainPresenterTest, ThePreviewShowsInItsWindowAndHoldsTheWindowWhileItRuns) {
+    LoadWith({"Alpha"});
+    view.statuses.clear();
+    services.during = [this] { presenter.DeleteRegistryLeftovers(); };  // refused meanwhile
+    presenter.PreviewAutoRun();
+    EXPECT_EQ(services.calls, std::vector<std::string>{"preview"});
+    EXPECT_EQ(view.previews, std::vector<std::string>{"Would uninstall:\r\n  Alpha"});
+    EXPECT_EQ(view.busy, (std::vector<bool>{true, false}));
+    EXPECT_EQ(view.statuses.back(), "Idle...");
 }
 
 TEST_F(MainPresenterTest, AddToBlacklistSkipsOnlyTheCancelledEntryAndSavesOnce) {
