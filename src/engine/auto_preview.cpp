@@ -17,6 +17,7 @@
 #include "platform/path_forms.h"
 #include "platform/registry.h"
 #include "platform/text_file.h"
+#include "platform/user_hives.h"
 
 namespace kestrel {
 namespace {
@@ -37,8 +38,13 @@ private:
 };
 
 // The leftovers' actions of a preview: each object that exists now is noted, nothing is done.
+// The cleanup reaches some registry objects twice: the current user's hive as HKCU and as its
+// HKU key, and a user hive's "Software" (which Windows does not redirect) in both views. Each
+// is named once, as HKCU and without "Wow6432Node".
 class Noting : public LeftoverActions {
 public:
+    explicit Noting(std::string currentUserKey) : m_currentUserKey(std::move(currentUserKey)) {}
+
     UniqueLines files;
     UniqueLines keys;
     UniqueLines values;
@@ -77,20 +83,42 @@ public:
         }
         const std::string path = parent.empty() ? name : parent + "\\" + name;
         if (RegistryKeyExists(ctx, topKey, path)) {
-            keys.Add(topKey + "\\" + path);
+            keys.Add(Named(topKey, path));
         }
     }
     void RegistryValue(Context& ctx, const std::string& topKey, const std::string& keyPath,
                        const std::string& name) override {
         if (RegistryValueExists(ctx, topKey, keyPath, name)) {
-            values.Add(topKey + "\\" + keyPath + "  value \"" + name + "\"");
+            values.Add(Named(topKey, keyPath) + "  value \"" + name + "\"");
         }
     }
     void RefusedDefinition(Context&, const std::string&, const std::string& why,
                            const std::string& entry) override {
         refused.Add(entry + "  (" + why + ")");
     }
+
+private:
+    std::string Named(const std::string& topKey, const std::string& path) const {
+        const bool userHive = topKey == "HKCU" || topKey == "HKU";
+        std::string named = topKey + "\\" + (userHive ? ReplaceAllNoCase(path, "Wow6432Node\\", "")
+                                                      : path);
+        if (!m_currentUserKey.empty() && StartsWithNoCase(named, m_currentUserKey)) {
+            named = "HKCU\\" + named.substr(m_currentUserKey.size());
+        }
+        return named;
+    }
+
+    std::string m_currentUserKey;  // "HKU\<SID>\" of the user running the program
 };
+
+std::string CurrentUserKey(Context& ctx) {
+    for (const UserHive& hive : UserHives(ctx, ctx.mountedHives)) {
+        if (hive.current) {
+            return "HKU\\" + hive.prefix;
+        }
+    }
+    return {};
+}
 
 std::string Where(const InstalledApp& app) {
     return app.root.topKey + "\\" + app.KeyPath() +
@@ -196,7 +224,7 @@ std::string AutoRunPreviewText(Context& ctx) {
     out.insert(out.end(), plan.uninstall.begin(), plan.uninstall.end());
     Section(out, "Named by the blacklist but protected, not uninstalled", plan.protectedApps, "");
 
-    Noting noting;
+    Noting noting(CurrentUserKey(ctx));
     CleanFileSystemLeftovers(ctx, noting);
     (void)CleanRegistryLeftovers(ctx, noting, false);
     Section(out, "Files and folders that exist now and would be deleted", noting.files.Lines());

@@ -7,7 +7,7 @@ namespace kestrel {
 
 std::vector<RegistryPlace> RegistryPlaces(Context& ctx) {
     std::vector<RegistryPlace> places = {{"HKLM", ""}, {"HKCU", ""}};
-    for (UserHive& hive : UserHives(ctx, false)) {
+    for (UserHive& hive : UserHives(ctx, ctx.mountedHives, false)) {
         places.push_back({std::move(hive.topKey), std::move(hive.prefix)});
     }
     return places;

@@ -5,6 +5,7 @@
 #include "inventory/inventory_scan.h"
 #include "core/settings.h"
 #include "platform/registry.h"
+#include "platform/hive_support.h"
 #include "platform/user_hives.h"
 
 namespace kestrel {
@@ -40,7 +41,8 @@ std::vector<UninstallRoot> UninstallRoots(Context& ctx) {
     }
     const std::string me = ctx.os.env.Variable("username");
     roots.push_back({"HKCU", kUninstallKey, kUserView, me});
-    for (const UserHive& hive : UserHives(ctx)) {
+    // The hives mounted now, whoever mounted them: a cleanup's, or those a run left.
+    for (const UserHive& hive : UserHives(ctx, ListGuestKeys(ctx))) {
         if (hive.current) {
             continue;  // HKCU
         }

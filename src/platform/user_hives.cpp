@@ -41,10 +41,11 @@ std::string ProfileUser(Context& ctx, const std::string& sid) {
 
 }  // namespace
 
-std::vector<UserHive> UserHives(Context& ctx, bool identify) {
+std::vector<UserHive> UserHives(Context& ctx, const std::vector<std::string>& mounted,
+                                bool identify) {
     std::vector<UserHive> hives;
-    for (const std::string& mounted : ctx.mountedHives) {
-        const std::string name = Trim(mounted);
+    for (const std::string& listed : mounted) {
+        const std::string name = Trim(listed);
         if (name.empty() || !IsUserHive(name)) {
             continue;
         }

@@ -16,10 +16,12 @@ struct UserHive {
     bool current = false;  // the hive of the user running the program, which HKCU also opens
 };
 
-// In order: each mounted user hive of ctx.mountedHives (through IsUserHive), named after the
-// text behind "guest_"; then each subkey of HKU except the "_Classes" ones, named after the
-// last folder of its profile (ProfileList's ProfileImagePath), or its SID when it has none.
-// Without identify, user and current are left empty and false (nothing more is read).
-std::vector<UserHive> UserHives(Context& ctx, bool identify = true);
+// In order: each user hive of mounted (the "guest_" keys of HKLM, through IsUserHive), named
+// after the text behind "guest_"; then each subkey of HKU except the "_Classes" ones, named
+// after the last folder of its profile (ProfileList's ProfileImagePath), or its SID when it
+// has none. Without identify, user and current are left empty and false (nothing more is
+// read).
+std::vector<UserHive> UserHives(Context& ctx, const std::vector<std::string>& mounted,
+                                bool identify = true);
 
 }  // namespace kestrel

@@ -11,6 +11,7 @@
 #include "base/strings.h"
 #include "base/strip.h"
 #include "e2e/kestrel_sandbox.h"
+#include "e2e/leftover_fixtures.h"
 #include "e2e/machine_snapshot.h"
 #include "e2e/test_apps.h"
 #include "e2e/watched_run.h"
@@ -21,105 +22,6 @@
 
 namespace kestrel::e2e {
 namespace {
-
-const std::string kVendor = "Kestrel Leftover Vendor";
-const std::string kGuestProfile = "C:\\users\\kestrel-guest";
-const std::string kGuestHive = "guest_kestrel-guest";
-const std::string kAllUsersPrograms = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
-const std::string kRoamingPrograms = "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
-
-std::string Env(const char* name) {
-    char buffer[MAX_PATH] = {};
-    GetEnvironmentVariableA(name, buffer, MAX_PATH);
-    return buffer;
-}
-
-void Require(bool ok, const std::string& what) {
-    if (!ok) {
-        throw std::runtime_error(what);
-    }
-}
-
-void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-    (void)os::win32::MakeFileSystem()->CreateFolderTree(path.substr(0, path.rfind('\\')));
-    WriteFileText(path, "left behind\r\n");
-    SetFileAttributesA(path.c_str(), attributes);
-}
-
-// A leftover folder with a file and a subfolder in it.
-void MakeLeftoverFolder(const std::string& path) {
-    MakeFile(path + "\\settings.ini");
-    MakeFile(path + "\\cache\\data.bin");
-}
-
-// A text value under HKLM or HKCU, in one registry view; with no name, the key alone.
-void SetValue(HKEY root, const std::string& keyPath, const std::string& name,
-              const std::string& data, REGSAM view = KEY_WOW64_64KEY) {
-    HKEY key = nullptr;
-    Require(RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
-                            &key, nullptr) == ERROR_SUCCESS,
-            "creating " + keyPath);
-    if (!name.empty()) {
-        RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                       static_cast<DWORD>(data.size() + 1));
-    }
-    RegCloseKey(key);
-}
-
-// The registry leftovers of one place below its "Software" key, as "key" or "key|value"
-// entries: those the lists name, and their neighbours that stay.
-struct RegistryEntries {
-    std::vector<std::string> removed, kept;
-};
-RegistryEntries RegistryLeftovers(const std::string& software) {
-    const std::string vendor = software + "\\" + kVendor;
-    const std::string windows = software + "\\Microsoft\\Windows\\CurrentVersion";
-    return {
-        {vendor + "\\Product", vendor + "\\Settings|Homepage",
-         windows + "\\Run|KestrelLeftoverUpdater", windows + "\\RunOnce|KestrelLeftoverUpdater",
-         windows + "\\Policies\\Explorer\\Run|KestrelLeftoverUpdater"},
-        {vendor + "\\Keep", vendor + "\\Settings|Language", windows + "\\Run|KestrelKeptUpdater"}};
-}
-
-std::vector<std::string> AllOf(const RegistryEntries& entries) {
-    std::vector<std::string> all = entries.removed;
-    all.insert(all.end(), entries.kept.begin(), entries.kept.end());
-    return all;
-}
-
-void SetEntries(HKEY root, const RegistryEntries& entries, REGSAM view = KEY_WOW64_64KEY) {
-    for (const std::string& entry : AllOf(entries)) {
-        const size_t bar = entry.find('|');
-        const std::string name = bar == std::string::npos ? "" : entry.substr(bar + 1);
-        SetValue(root, entry.substr(0, bar), name, "C:\\" + kVendor + "\\" + name + ".exe", view);
-    }
-}
-
-// The second profile: its folder and its own hive file, written by RegSaveKey.
-void MakeGuestProfile() {
-    std::string line = "\"" + TestProgramFolder() + "kestrel_make_hive.exe\" \"" + kGuestProfile +
-                       "\\ntuser.dat\"";
-    for (const std::string& entry : AllOf(RegistryLeftovers("Software"))) {
-        line += " \"" + entry + "\"";
-    }
-    (void)os::win32::MakeFileSystem()->CreateFolderTree(kGuestProfile);
-    Require(WaitAndClose(StartProcess(line, "C:\\"), 60000) == 0,
-            "writing the second profile's hive");
-}
-
-bool GuestHiveMounted() {
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD size = sizeof(name);
-        if (RegEnumKeyExA(HKEY_LOCAL_MACHINE, i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            return false;
-        }
-        if (_strnicmp(name, "guest_", 6) == 0) {
-            return true;
-        }
-    }
-}
 
 // Runs "/auto" and expects the machine to change only by the removed roots and what a cleanup
 // run makes besides its log: a dated backup of every hive file it mounts (one per minute). Of
@@ -143,31 +45,6 @@ WatchedRun RunAutoRemoving(const KestrelSandbox& k, const std::vector<std::strin
         *after = now;
     }
     return run;
-}
-
-// The debug lines of a deletion that worked: the key's, or the value's with its name, and
-// then the result 0.
-bool ReportsDeleted(const WatchedRun& run, const std::string& entry) {
-    const size_t bar = entry.find('|');
-    std::vector<std::string> expected;
-    if (bar == std::string::npos) {
-        expected = {"- key: " + entry};
-    } else {
-        expected = {"- passed key: " + entry.substr(0, bar),
-                    "- passed value: " + entry.substr(bar + 1)};
-    }
-    expected.push_back("- lresult: 0 success");
-    const auto& lines = run.debugLines;
-    for (size_t i = 0; i + expected.size() <= lines.size(); ++i) {
-        bool all = true;
-        for (size_t j = 0; j < expected.size() && all; ++j) {
-            all = LCase(RTrim(lines[i + j])).ends_with(LCase(expected[j]));
-        }
-        if (all) {
-            return true;
-        }
-    }
-    return false;
 }
 
 // A child of the test program that holds path open (and then marks it ".held").

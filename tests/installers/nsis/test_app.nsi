@@ -8,10 +8,18 @@
 ;   QUIET       also register a QuietUninstallString
 ;   HANG        the uninstaller never finishes
 ;   BROWSER     a program the uninstaller starts when done, as a browser with a web page
+;   PERUSER     installed for the current user only: into the user's local application data,
+;               registered under HKCU, without administrator rights
 Unicode true
 Target amd64-unicode
 SetCompressor zlib
+!ifdef PERUSER
+RequestExecutionLevel user
+!define ROOT HKCU
+!else
 RequestExecutionLevel admin
+!define ROOT HKLM
+!endif
 
 !ifndef PUBLISHER
 !define PUBLISHER "Kestrel Test Publisher"
@@ -23,7 +31,11 @@ RequestExecutionLevel admin
 
 Name "${NAME}"
 OutFile "${OUTFILE}"
+!ifdef PERUSER
+InstallDir "$LOCALAPPDATA\Programs\${NAME}"
+!else
 InstallDir "$PROGRAMFILES64\${NAME}"
+!endif
 UninstPage uninstConfirm
 UninstPage instfiles
 
@@ -36,26 +48,32 @@ UninstPage instfiles
 !macroend
 
 Section "Install"
+!ifdef PERUSER
+  SetShellVarContext current
+!endif
   !insertmacro RegistryView
   SetOutPath "$INSTDIR"
   FileOpen $0 "$INSTDIR\payload.txt" w
   FileWrite $0 "${NAME}"
   FileClose $0
   WriteUninstaller "$INSTDIR\uninst.exe"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "1.0"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr ${ROOT} "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
+  WriteRegStr ${ROOT} "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr ${ROOT} "${UNINSTALL_KEY}" "DisplayVersion" "1.0"
+  WriteRegStr ${ROOT} "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
 !ifdef QUIET
   ; The plain command asks for something a silent run cannot answer.
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninst.exe" /ask'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninst.exe" /S'
+  WriteRegStr ${ROOT} "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninst.exe" /ask'
+  WriteRegStr ${ROOT} "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninst.exe" /S'
 !else
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninst.exe"'
+  WriteRegStr ${ROOT} "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninst.exe"'
 !endif
 SectionEnd
 
 Section "Uninstall"
+!ifdef PERUSER
+  SetShellVarContext current
+!endif
   !insertmacro RegistryView
 !ifdef HANG
   hang:
@@ -65,7 +83,7 @@ Section "Uninstall"
   Delete "$INSTDIR\payload.txt"
   Delete "$INSTDIR\uninst.exe"
   RMDir "$INSTDIR"
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey ${ROOT} "${UNINSTALL_KEY}"
 !ifdef BROWSER
   Exec '"${BROWSER}" http://example.invalid/thank-you'
 !endif
