@@ -51,6 +51,11 @@ TEST_F(CommandLineTest, PackageDownloadsEndTheRunWithTheRestOfTheLine) {
     EXPECT_EQ(Parse("/getdefs=a/GetDefs=b"), (Actions{Act(K::kGetDefs, "ab")}));
 }
 
+TEST_F(CommandLineTest, APreviewRunsAloneWhateverElseTheLineHolds) {
+    EXPECT_EQ(Parse("/Preview"), Actions{Act(K::kPreview)});
+    EXPECT_EQ(Parse("/auto /u=toolbar /update /PREVIEW /getdefs=x"), Actions{Act(K::kPreview)});
+}
+
 TEST_F(CommandLineTest, UninstallDefinitionsAreLowerCasedAndKeepTrailingBlanks) {
     EXPECT_EQ(Parse("/U=Ask Toolbar"), (Actions{U("ask toolbar"), kCleanUp}));
     EXPECT_EQ(Parse("/u=one /u=two"), (Actions{U("one "), U("two"), kCleanUp}));

@@ -2,7 +2,10 @@
 // passes, protection, the guard around each uninstall and the verdicts in the run log.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "base/strings.h"
+#include "core/settings.h"
 #include "engine/browser_guard.h"
 #include "engine/run_uninstall.h"
 #include "engine/uninstall_by_definition.h"
@@ -306,6 +309,46 @@ TEST_F(UninstallEngine, AnUpdateNameWithBlanksAroundItIsTreatedAlikeByScanAndEng
     EXPECT_FALSE(Gone(kb));
     EXPECT_EQ(Verdicts(), (Lines{"*Uninstalled:  Bundle Player",
                                  "*Uninstalled:    Security Update for Bundle  "}));
+}
+
+TEST_F(UninstallEngine, CandidatesCarryTheDecisionTheRunActsOnAndReadOnly) {
+    Installed("Helper", "Helper Service", "Bundle Media");
+    Installed("Keep", "Bundle Keeper Pro", "Other Co");
+    Installed("KB1", "Security Update for Bundle (KB123)", "Microsoft");
+    m.registry.PutString(kUninstall + "\\Keep", "Inno Setup: Setup Version", "", RegView::k64);
+    const std::vector<UninstallCandidate> found = FindUninstallCandidates(
+        m.ctx, UninstallRoots(m.ctx)[0], "bundle", {"x|y", "Keeper|our own tool"});
+    ASSERT_EQ(found.size(), 3u);
+    std::map<std::string, const UninstallCandidate*> by;
+    for (const UninstallCandidate& c : found) {
+        by[c.app.fields.subkeyName] = &c;
+    }
+    EXPECT_EQ(by["Helper"]->decision, UninstallDecision::kUninstall);
+    EXPECT_EQ(by["Helper"]->command, "\"C:\\Apps\\Helper\\uninst.exe\" /S");
+    EXPECT_EQ(by["Keep"]->decision, UninstallDecision::kWhitelisted);
+    EXPECT_EQ(by["Keep"]->protectingLine, "Keeper|our own tool");
+    EXPECT_EQ(by["KB1"]->decision, UninstallDecision::kWindowsUpdate);
+    EXPECT_TRUE(m.processes.launches.empty());
+    // An empty "Inno Setup: Setup Version" still marks an Inno Setup uninstaller.
+    EXPECT_EQ(FindUninstallCandidates(m.ctx, UninstallRoots(m.ctx)[0], "keeper", {})[0].command,
+              "\"C:\\Apps\\Keep\\uninst.exe\" /sp- /silent /norestart");
+}
+
+TEST_F(UninstallEngine, AnApplicationOfTheUsersHiveIsUninstalledAndNamedWithItsUser) {
+    m.env.Set("username", "tech");
+    const std::string key = std::string("HKCU\\") + kUninstallKey + "\\Bar";
+    m.registry.PutString(key, "DisplayName", "Per User Bar", RegView::k64);
+    m.registry.PutString(key, "UninstallString", "C:\\u\\uninst.exe", RegView::k64);
+    Program uninstaller;
+    uninstaller.onExit = [&] { m.registry.RemoveTree(key, RegView::k64); };
+    m.processes.OnProgram("C:\\u\\uninst.exe", uninstaller);
+
+    WriteIni(m.ctx, m.ctx.settingsFile, "Options", "IncludeUserInstalls", "0");
+    EXPECT_FALSE(Uninstall("per user"));
+    WriteIni(m.ctx, m.ctx.settingsFile, "Options", "IncludeUserInstalls", "1");
+    EXPECT_TRUE(Uninstall("per user"));
+    EXPECT_FALSE(m.registry.KeyExists(key, RegView::k64));
+    EXPECT_EQ(Verdicts(), Lines{"*Uninstalled:  Per User Bar (user tech)"});
 }
 
 TEST_F(UninstallEngine, AThrowingStatusBoxIsReportedAndTheNextApplicationStillRuns) {

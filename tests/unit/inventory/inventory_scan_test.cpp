@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/startup.h"
+#include "core/settings.h"
 #include "inventory/inventory_scan.h"
 #include "support/fake_machine.h"
 
@@ -115,6 +116,76 @@ TEST_F(InventoryScanTest, EnumerationPlacesSortedRecordsAgainstTheLists) {
     EXPECT_EQ(lists.matching[1].data[1], "a");  // equal names: by subkey name
     EXPECT_EQ(Names(lists.notInDefs), (std::vector<std::string>{"Zeta Upper", "alpha lower"}));
     EXPECT_FALSE(m.files.Exists("C:\\Kestrel\\Kestrel_StartMenuFolders.txt"));
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// The current user (HKCU, which is also one of HKU's keys), two other loaded users, a
+// "_Classes" key and a profile's hive that a cleanup mounted.
+class UserInstallsTest : public InventoryScanTest {
+protected:
+    UserInstallsTest() {
+        App("Machine", "Machine App", "", "m.exe");
+        m.env.Set("username", "tech");
+        m.security.accounts["tech"] = "S-1-5-21-7-1001";
+        User("HKCU", "Mine");
+        User("HKU\\S-1-5-21-7-1001", "Mine");  // HKCU again, by its SID
+        User("HKU\\S-1-5-21-7-1002", "Theirs");
+        m.registry.PutString(std::string(kProfiles) + "\\S-1-5-21-7-1002", "ProfileImagePath",
+                             "C:\\Users\\dana\\", RegView::k64);
+        User("HKU\\S-1-5-21-7-1003", "Unknown Profile");  // no ProfileList entry
+        User("HKU\\S-1-5-21-7-1002_Classes", "Classes Only");
+        User("HKLM\\guest_erin", "Mounted");
+    }
+    void User(const std::string& hive, const std::string& name) {
+        const std::string key = hive + "\\" + kUninstallKey + "\\" + name;
+        m.registry.PutString(key, "DisplayName", name, RegView::k64);
+        m.registry.PutString(key, "UninstallString", "C:\\" + name + "\\u.exe", RegView::k64);
+    }
+    static constexpr const char* kProfiles =
+        "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+};
+
+std::string Record(const std::string& name, const std::string& user) {
+    return MakeAppRecord({name, name, "C:\\" + name + "\\u.exe", "", user});
+}
+
+TEST_F(UserInstallsTest, EveryLoadedAndMountedUserHiveIsReadOnceWithItsUser) {
+    EXPECT_EQ(ScanInstalledApps(m.ctx, {}),
+              (std::vector<std::string>{"Machine App|Machine|m.exe|", Record("Mine", "tech"),
+                                        Record("Mounted", "erin"), Record("Theirs", "dana"),
+                                        Record("Unknown Profile", "S-1-5-21-7-1003")}));
+    // Without the account's SID the profile folder's name tells which hive is HKCU.
+    m.security.accounts.clear();
+    m.registry.PutString(kProfiles + std::string("\\S-1-5-21-7-1001"), "ProfileImagePath",
+                         "C:\\Users\\TECH", RegView::k64);
+    EXPECT_EQ(ScanInstalledApps(m.ctx, {}).size(), 5u);
+
+    WriteIni(m.ctx, m.ctx.settingsFile, "Options", "IncludeUserInstalls", " 0 ");
+    EXPECT_EQ(ScanInstalledApps(m.ctx, {}),
+              std::vector<std::string>{"Machine App|Machine|m.exe|"});
+}
+
+TEST_F(UserInstallsTest, TheReportAndTheListsNameTheUserAndKeepTheBareNameAsData) {
+    m.files.AddFile(m.ctx.definitions.blacklist, "Theirs\r\n");
+    AppLists lists;
+    EnumerateInstalledApps(m.ctx, lists);
+    ASSERT_EQ(lists.matching.size(), 1u);
+    EXPECT_EQ(lists.matching[0].data[0], "Theirs");  // what "Uninstall Now" passes on
+    EXPECT_NE(lists.matching[0].Markup().find("Text='Theirs (user dana)'"), std::string::npos);
+    const std::string report = ReportText(lists);
+    EXPECT_NE(report.find("\r\nMine (user tech)\r\n"), std::string::npos) << report;
+    EXPECT_TRUE(report.ends_with("\r\nTheirs (user dana)")) << report;
+    EXPECT_NE(report.find("\r\nMachine App\r\n"), std::string::npos) << report;
+
+    // A field holding "|" shifts the later fields, never the user.
+    const AppRecordFields shifted = SplitAppRecord(MakeAppRecord({"A|B", "K", "u", "P", "dana"}));
+    EXPECT_EQ(shifted.publisher, "u");
+    EXPECT_EQ(shifted.user, "dana");
 }
 
 }  // namespace
