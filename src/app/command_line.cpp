@@ -69,6 +69,9 @@ std::vector<Action> ParseCommandLine(const std::string& commandLine, DebugLog& l
     if (ContainsNoCase(line, "/logreport")) {
         actions.push_back({ActionKind::kLogReport, ""});
     }
+    if (ContainsNoCase(line, "/jsonreport")) {
+        actions.push_back({ActionKind::kJsonReport, ""});
+    }
     actions.push_back({ActionKind::kRemoveOldExe, ""});
     return actions;
 }

@@ -17,6 +17,7 @@ enum class ActionKind {
     kFixBrowsers,     // "/fixbrowsers"
     kSendReport,      // "/sendreport"
     kLogReport,       // "/logreport"
+    kJsonReport,      // "/jsonreport"
     kPreview,         // "/preview": only the preview of "/auto" runs
     kShowMainWindow,  // the window road (empty command line)
     kRemoveOldExe,    // the self-update clean-up, the last step of both roads

@@ -6,6 +6,7 @@
 #include "core/run_log.h"
 #include "core/settings.h"
 #include "inventory/inventory_scan.h"
+#include "inventory/json_report.h"
 #include "inventory/report.h"
 #include "platform/file_tests.h"
 #include "platform/text_file.h"
@@ -49,6 +50,10 @@ void CommandRunner::LogReport() {
     AppLists lists;
     EnumerateInstalledApps(m_ctx, lists);
     LogResultsOnly(m_ctx, lists, false, false, nullptr);
+}
+
+void CommandRunner::JsonReport() {
+    WriteJsonReport(m_ctx);
 }
 
 void CommandRunner::Preview() {

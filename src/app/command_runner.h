@@ -26,6 +26,7 @@ public:
     void SendReport() override;
     void LogReport() override;
     void Preview() override;
+    void JsonReport() override;
     void ShowMainWindow() override;
     // Every start switches off a browser guard that an interrupted run left on.
     void RecoverInterruptedRun() override;

@@ -18,6 +18,7 @@ public:
     virtual void SendReport() = 0;
     virtual void LogReport() = 0;
     virtual void Preview() = 0;
+    virtual void JsonReport() = 0;
     virtual void ShowMainWindow() = 0;
     // Runs once at every start, before the command line or the window: puts right what a run
     // that was ended abruptly left behind.

@@ -57,6 +57,9 @@ void RunAction(Context& ctx, ProgramActions& actions, const Action& action) {
         case ActionKind::kLogReport:
             actions.LogReport();
             break;
+        case ActionKind::kJsonReport:
+            actions.JsonReport();
+            break;
         case ActionKind::kPreview:
             actions.Preview();
             break;

@@ -14,15 +14,20 @@ bool DisabledTermIn(std::string_view text, std::string_view term) {
     return StartsWithNoCase(text, term.substr(1)) || ContainsNoCase(text, term);
 }
 
-// One of the terms is in the trimmed display name or the trimmed publisher.
+// The first of the terms that is in the trimmed display name or the trimmed publisher.
 template <class TermIn>
-bool AnyTermIn(const std::vector<std::string>& terms, std::string_view displayName,
-               std::string_view publisher, TermIn termIn) {
+const std::string* FirstTermIn(const std::vector<std::string>& terms, std::string_view displayName,
+                               std::string_view publisher, TermIn termIn) {
     const std::string_view name = TrimView(displayName);
     const std::string_view pub = TrimView(publisher);
-    return std::any_of(terms.begin(), terms.end(), [&](const std::string& term) {
+    const auto it = std::find_if(terms.begin(), terms.end(), [&](const std::string& term) {
         return termIn(name, term) || termIn(pub, term);
     });
+    return it == terms.end() ? nullptr : &*it;
+}
+
+bool TermIn(std::string_view text, std::string_view term) {
+    return ContainsNoCase(text, term);
 }
 
 }  // namespace
@@ -45,14 +50,24 @@ BlacklistTerms BlacklistTermsOf(const std::vector<std::string>& lines) {
 
 bool MatchesDefinition(const BlacklistTerms& terms, std::string_view displayName,
                        std::string_view publisher) {
-    return AnyTermIn(
-        terms.enabled, displayName, publisher,
-        [](std::string_view text, std::string_view term) { return ContainsNoCase(text, term); });
+    return FirstTermIn(terms.enabled, displayName, publisher, TermIn) != nullptr;
 }
 
 bool MatchesDisabledDefinition(const BlacklistTerms& terms, std::string_view displayName,
                                std::string_view publisher) {
-    return AnyTermIn(terms.disabled, displayName, publisher, DisabledTermIn);
+    return FirstTermIn(terms.disabled, displayName, publisher, DisabledTermIn) != nullptr;
+}
+
+std::optional<std::string> MatchingTerm(const BlacklistTerms& terms, std::string_view displayName,
+                                        std::string_view publisher) {
+    const std::string* term = FirstTermIn(terms.enabled, displayName, publisher, TermIn);
+    return term == nullptr ? std::nullopt : std::optional<std::string>(*term);
+}
+
+std::optional<std::string> HidingTerm(const BlacklistTerms& terms, std::string_view displayName,
+                                      std::string_view publisher) {
+    const std::string* term = FirstTermIn(terms.disabled, displayName, publisher, DisabledTermIn);
+    return term == nullptr ? std::nullopt : std::optional<std::string>(*term);
 }
 
 bool MatchesDefinition(const std::vector<std::string>& lines, std::string_view displayName,

@@ -1,6 +1,7 @@
 #pragma once
 // Placing an application against the blacklist.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,5 +32,12 @@ bool MatchesDisabledDefinition(const std::vector<std::string>& lines, std::strin
                                std::string_view publisher);
 bool MatchesDisabledDefinition(const BlacklistTerms& terms, std::string_view displayName,
                                std::string_view publisher);
+
+// The term that MatchesDefinition (enabled) or MatchesDisabledDefinition (disabled, ";"
+// included) finds first; nothing when none.
+std::optional<std::string> MatchingTerm(const BlacklistTerms& terms, std::string_view displayName,
+                                        std::string_view publisher);
+std::optional<std::string> HidingTerm(const BlacklistTerms& terms, std::string_view displayName,
+                                      std::string_view publisher);
 
 }  // namespace kestrel

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/strings.h"
+#include "base/windows1252.h"
 
 namespace kestrel {
 namespace {
@@ -24,24 +25,6 @@ constexpr std::array<uint16_t, 128> kCp437High = {
     0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4, 0x03A6, 0x0398, 0x03A9, 0x03B4,
     0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0};
-
-// windows-1252 bytes 0x80..0x9F as Unicode code points (0: the byte is unassigned).
-constexpr std::array<uint16_t, 32> kCp1252C1 = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-std::optional<char> ToCp1252(uint32_t cp) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-        return static_cast<char>(cp);
-    }
-    for (size_t i = 0; i < kCp1252C1.size(); ++i) {
-        if (kCp1252C1[i] != 0 && kCp1252C1[i] == cp) {
-            return static_cast<char>(0x80 + i);
-        }
-    }
-    return std::nullopt;
-}
 
 // The code points of a UTF-8 text; nothing for malformed or overlong sequences.
 std::optional<std::vector<uint32_t>> DecodeUtf8(const std::string& s) {
@@ -82,7 +65,7 @@ std::optional<std::string> ToAnsi(const std::string& raw, bool utf8) {
             return std::nullopt;
         }
         for (uint32_t cp : *points) {
-            const auto c = ToCp1252(cp);
+            const auto c = UnicodeToWindows1252(cp);
             if (!c) {
                 return std::nullopt;
             }
@@ -92,7 +75,7 @@ std::optional<std::string> ToAnsi(const std::string& raw, bool utf8) {
     }
     for (char ch : raw) {
         const auto b = static_cast<unsigned char>(ch);
-        const auto c = ToCp1252(b < 0x80 ? b : kCp437High[b - 0x80]);
+        const auto c = UnicodeToWindows1252(b < 0x80 ? b : kCp437High[b - 0x80]);
         if (!c) {
             return std::nullopt;
         }

@@ -3,6 +3,7 @@
 
 #include "e2e/kestrel_sandbox.h"
 #include "e2e/test_apps.h"
+#include "os/win32/windows_api.h"
 
 namespace kestrel::e2e {
 namespace {
@@ -53,6 +54,26 @@ TEST(InventoryE2E, LogReportWritesTheExpectedBytes) {
                          "\r\nTom's <Photo> & \"Tool\" {2024}?",
                      "Ask Toolbar\r\nCoupon Printer for Windows\r\naardvark tools"));
     EXPECT_FALSE(k.Exists("Kestrel_Log.txt"));  // a report run is no uninstall run
+}
+
+// The same machine's JSON report, with the text report beside it: json-e2e.sh validates both
+// from C:\kestrel-json once the suite has run.
+TEST(InventoryE2E, JsonReportIsWrittenBesideTheTextReport) {
+    SeedFixtureMachine();
+    KestrelSandbox k("jsonreport");
+    k.Write("Kestrel.txt", "toolbar|note\r\n;Babylon\r\nPRICEGONG\r\nCoupon\r\n");
+    k.Write("Kestrel_Whitelist.txt", "Microsoft Office|keep\r\n");
+    ASSERT_EQ(k.Run("/jsonreport /logreport"), 0);
+    const std::optional<std::string> json = k.Read("Kestrel_Report.json");
+    const std::optional<std::string> text = k.Read("Kestrel_Report.txt");
+    ASSERT_TRUE(json && text);
+    EXPECT_NE(json->find("\"kestrelVersion\": \"Kestrel v"), std::string::npos) << *json;
+    EXPECT_NE(json->find("\"whitelistLine\": \"Microsoft Office|keep\""), std::string::npos);
+    EXPECT_NE(json->find("\"hiddenByDisabledLine\": \";Babylon\""), std::string::npos);
+    CreateDirectoryA("C:\\kestrel-json", nullptr);
+    CreateDirectoryA("C:\\kestrel-json\\inventory", nullptr);
+    WriteFileText("C:\\kestrel-json\\inventory\\Kestrel_Report.json", *json);
+    WriteFileText("C:\\kestrel-json\\inventory\\Kestrel_Report.txt", *text);
 }
 
 }  // namespace

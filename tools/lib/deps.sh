@@ -6,7 +6,7 @@ PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev googletest python3
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
     wine wine64 nsis wixl xvfb xauth python3-aiosmtpd zip unzip util-linux
-    zlib1g-dev libz-mingw-w64-dev p7zip-full openjdk-17-jdk-headless
+    zlib1g-dev libz-mingw-w64-dev p7zip-full openjdk-17-jdk-headless python3-jsonschema
 )
 
 missing=()

@@ -51,6 +51,12 @@ TEST_F(CommandLineTest, PackageDownloadsEndTheRunWithTheRestOfTheLine) {
     EXPECT_EQ(Parse("/getdefs=a/GetDefs=b"), (Actions{Act(K::kGetDefs, "ab")}));
 }
 
+TEST_F(CommandLineTest, TheJsonReportFollowsTheTextReportAndIsNoOtherSwitch) {
+    EXPECT_EQ(Parse("/JsonReport /logreport"),
+              (Actions{Act(K::kLogReport), Act(K::kJsonReport), kCleanUp}));
+    EXPECT_EQ(Parse("/jsonreport"), (Actions{Act(K::kJsonReport), kCleanUp}));
+}
+
 TEST_F(CommandLineTest, APreviewRunsAloneWhateverElseTheLineHolds) {
     EXPECT_EQ(Parse("/Preview"), Actions{Act(K::kPreview)});
     EXPECT_EQ(Parse("/auto /u=toolbar /update /PREVIEW /getdefs=x"), Actions{Act(K::kPreview)});

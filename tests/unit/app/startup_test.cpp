@@ -21,6 +21,7 @@ public:
     void SendReport() override { calls.push_back("sendreport"); }
     void LogReport() override { calls.push_back("logreport"); }
     void Preview() override { calls.push_back("preview"); }
+    void JsonReport() override { calls.push_back("jsonreport"); }
     void ShowMainWindow() override { calls.push_back("window"); }
 };
 
