@@ -1,7 +1,7 @@
 #!/bin/bash
 # Real applications on the demo machine, installed silently, that the demo blacklist names:
-# three NSIS applications (one registered as a 32-bit one), a Windows Installer package and an
-# Inno Setup stand-in. "tools/run /auto" really removes them.
+# four NSIS applications (one registered as a 32-bit one, one for the Wine user only), a
+# Windows Installer package and an Inno Setup stand-in. "tools/run /auto" really removes them.
 #   real-apps.sh <prefix>
 set -euo pipefail
 prefix=$1
@@ -24,6 +24,8 @@ nsis() {  # nsis <file> <makensis defines...>
 nsis coupons "-DNAME=Coupon Printer Assistant" "-DPUBLISHER=Coupons.com Incorporated"
 nsis searchprotect "-DNAME=Search Protect Updater" "-DPUBLISHER=Conduit"
 nsis wildtangent "-DNAME=WildTangent Games Helper" "-DPUBLISHER=WildTangent" -DVIEW32
+# Installed for the Wine user only: registered under HKCU, in the user's local app data.
+nsis weatherbar "-DNAME=Weather Bar Toolbar" "-DPUBLISHER=Weather Bar Inc" -DPERUSER
 
 (cd "$installers/msi" && wixl -a x64 -o "$work/regclean.msi" \
     -D ProductCode=3B0E0F7A-6C1D-4E8B-9A27-5D4C3B2A1F09 \
