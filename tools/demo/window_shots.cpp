@@ -1,10 +1,11 @@
 // Opens Kestrel's main window as a technician does (no switches), saves a screenshot of each
 // of its pages, then works through a session as a technician would click it: adds a line to
-// the blacklist and saves it, uninstalls the checked applications of "Matching Blacklist",
-// deletes the registry and file-system leftovers, and closes the window with its close button.
+// the blacklist and saves it, opens the preview of "/auto", uninstalls the checked
+// applications of "Matching Blacklist", deletes the registry and file-system leftovers, and
+// closes the window with its close button.
 //   kestrel_window_shots.exe <Kestrel.exe> <folder>
-// Writes <folder>\page1.bmp ... page6.bmp and after-uninstall.bmp, and prints what it did;
-// exit code 0 when every step worked, 1 otherwise.
+// Writes <folder>\page1.bmp ... page6.bmp, preview.bmp and after-uninstall.bmp, and prints
+// what it did; exit code 0 when every step worked, 1 otherwise.
 #include "os/win32/windows_api.h"
 
 #include <cstdio>
@@ -64,6 +65,29 @@ bool Session(HWND window, DWORD processId, const std::string& folder) {
     Press(FindControl(window, Command2));
     Settle(1000);
     std::printf("blacklist: added \"%s\" and pressed \"Save Blacklist\"\n", added.c_str());
+
+    // What "/auto" would do, in the preview's own window.
+    SelectTab(window, 3);
+    Settle(300);
+    Press(FindControl(window, cmdPreviewRegistry));
+    HWND preview = nullptr;
+    (void)WaitUntil(
+        [&] {
+            preview = FindWindowW(L"KestrelDetailWindow",
+                                  kestrel::os::win32::Wide(kPreviewWindowCaption).c_str());
+            return preview != nullptr && IsWindowVisible(preview);
+        },
+        5 * 60 * 1000);
+    if (preview == nullptr) {
+        std::fprintf(stderr, "the preview window did not open\n");
+        ok = false;
+    } else {
+        Settle(1000);
+        std::printf("\"Preview /auto\" opened \"%s\"\n", WindowText(preview).c_str());
+        ok = Shot(preview, folder, "preview") && ok;
+        PostMessageW(preview, WM_CLOSE, 0, 0);
+        Settle(500);
+    }
 
     SelectTab(window, 1);
     Settle(300);
