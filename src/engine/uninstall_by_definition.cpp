@@ -126,7 +126,9 @@ bool UninstallByDefinition(Context& ctx, const std::string& definition,
                             {"\t- sDefinition=" + definition});
         }
         for (const UninstallCandidate& candidate : candidates) {
-            if (candidate.decision != UninstallDecision::kUninstall) {
+            // An earlier uninstaller of this key may have taken this application with it.
+            if (candidate.decision != UninstallDecision::kUninstall ||
+                KeyIsGone(ctx, candidate.app.root.topKey, candidate.app.KeyPath())) {
                 continue;
             }
             try {

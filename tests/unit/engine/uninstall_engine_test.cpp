@@ -334,6 +334,21 @@ TEST_F(UninstallEngine, CandidatesCarryTheDecisionTheRunActsOnAndReadOnly) {
               "\"C:\\Apps\\Keep\\uninst.exe\" /sp- /silent /norestart");
 }
 
+TEST_F(UninstallEngine, AnApplicationThatAnEarlierUninstallTookAwayIsNotRunAgain) {
+    App suite = Installed("Suite", "Bundle Suite", "Co");
+    App helper = Installed("Suite Helper", "Bundle Suite Helper", "Co");
+    Program both = Removing(suite, 10);
+    both.onExit = [&] {
+        m.registry.RemoveTree(KeyOf(suite));
+        m.registry.RemoveTree(KeyOf(helper));
+    };
+    m.processes.OnProgram("C:\\Apps\\Suite\\uninst.exe", both);
+    EXPECT_TRUE(Uninstall("bundle suite"));
+    EXPECT_EQ(m.processes.CommandLines(),
+              Lines{"\"C:\\Apps\\Suite\\uninst.exe\" /S"});
+    EXPECT_EQ(Verdicts(), Lines{"*Uninstalled:  Bundle Suite"});
+}
+
 TEST_F(UninstallEngine, AnApplicationOfTheUsersHiveIsUninstalledAndNamedWithItsUser) {
     m.env.Set("username", "tech");
     const std::string key = std::string("HKCU\\") + kUninstallKey + "\\Bar";
