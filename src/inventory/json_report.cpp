@@ -75,18 +75,34 @@ void WriteApp(JsonWriter& json, const InstalledApp& app, const BlacklistTerms& t
 
 }  // namespace
 
-std::string IsoLocalTime(int64_t localSeconds) {
+std::string IsoTime(int64_t localSeconds, int offsetMinutes) {
     const int64_t days = FloorDiv(localSeconds, 86400);
     const int64_t secondOfDay = localSeconds - days * 86400;
     int64_t year = 0;
     int month = 0;
     int day = 0;
     CivilFromDays(days, year, month, day);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04lld-%02d-%02dT%02d:%02d:%02d",
+    const int offset = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+    char text[40];
+    std::snprintf(text, sizeof text, "%04lld-%02d-%02dT%02d:%02d:%02d%c%02d:%02d",
                   static_cast<long long>(year), month, day, static_cast<int>(secondOfDay / 3600),
-                  static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60));
+                  static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60),
+                  offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
     return text;
+}
+
+std::string IsoTimeNow(Context& ctx) {
+    constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
+    const int64_t utc = ctx.os.clock.UnixSeconds();
+    os::LocalTime local;
+    if (!ctx.os.clock.ToLocalTime((utc + kSecondsFrom1601To1970) * 10000000, local)) {
+        return IsoTime(utc, 0).substr(0, 19) + "Z";
+    }
+    const int64_t localSeconds = DaysFromCivil(local.year, local.month, local.day) * 86400 +
+                                 local.hour * 3600 + local.minute * 60 + local.second;
+    // Time zones are whole minutes away from UTC.
+    const auto offsetMinutes = static_cast<int>(FloorDiv(localSeconds - utc + 30, 60));
+    return IsoTime(localSeconds, offsetMinutes);
 }
 
 std::string JsonReportText(const JsonReportHeader& header, const std::vector<InstalledApp>& apps,
@@ -115,9 +131,13 @@ std::string JsonReportText(const JsonReportHeader& header, const std::vector<Ins
 void WriteJsonReport(Context& ctx) {
     JsonReportHeader header;
     header.computerName = ctx.os.env.Variable("computername");
-    header.time = IsoLocalTime(ctx.os.clock.UnixSeconds());
-    header.version = AppVersionText(ctx, "", "");
+    header.time = IsoTimeNow(ctx);
+    header.version = Trim(AppVersionText(ctx, "", ""));
+    // The version text joins its parts with blanks that may be doubled when a part is empty.
     header.windows = Trim(clsOpSys(ctx).Version());
+    while (header.windows.find("  ") != std::string::npos) {
+        header.windows = ReplaceAll(header.windows, "  ", " ");
+    }
     std::vector<InstalledApp> apps;
     const std::vector<UninstallRoot> roots = UninstallRoots(ctx);
     for (size_t i = 0; i < roots.size(); ++i) {

@@ -16,7 +16,7 @@ inline constexpr const char* kJsonReportFileName = "Kestrel_Report.json";
 
 struct JsonReportHeader {
     std::string computerName;
-    std::string time;  // ISO 8601, local time
+    std::string time;  // ISO 8601, local time with its offset from UTC
     std::string version;
     std::string windows;
 };
@@ -31,7 +31,10 @@ std::string JsonReportText(const JsonReportHeader& header, const std::vector<Ins
 // Scans every Uninstall key and replaces "Kestrel_Report.json" beside the program.
 void WriteJsonReport(Context& ctx);
 
-// "YYYY-MM-DDThh:mm:ss" of seconds since 1970 on the local clock.
-std::string IsoLocalTime(int64_t localSeconds);
+// "YYYY-MM-DDThh:mm:ss+hh:mm" of a local time, given as seconds since 1970 on the local
+// clock, and its offset from UTC in minutes.
+std::string IsoTime(int64_t localSeconds, int offsetMinutes);
+// Now, in that form; in UTC ("...Z") when the local time cannot be had.
+std::string IsoTimeNow(Context& ctx);
 
 }  // namespace kestrel

@@ -8,6 +8,7 @@
 
 #include "base/json_writer.h"
 #include "inventory/json_report.h"
+#include "support/fake_machine.h"
 
 namespace kestrel {
 namespace {
@@ -31,7 +32,8 @@ std::string SampleReport() {
     component.parentDisplayName = "Office 16";
     InstalledApp legacy = Machine("Caf\xE9 \x80 \"Tool\"\\ \x81\t", "Old");
     legacy.root.view = "32-bit";
-    return JsonReportText({"WORKSHOP-PC", "2026-12-07T07:30:00", "Kestrel v1.0", "Windows 10 Pro"},
+    return JsonReportText({"WORKSHOP-PC", "2026-12-07T07:30:00+01:00", "Kestrel v1.0",
+                           "Windows 10 Pro"},
                           {Machine("Ask Toolbar", "APN"), Machine("Babylon Translator"),
                            Machine("Keeper Toolbar"), Machine("Security Update for Toolbar (KB1)"),
                            perUser, component, legacy, Machine("")},
@@ -71,8 +73,8 @@ TEST(JsonText, EachApplicationCarriesWhatTheListsDecideAndWhereItIsRegistered) {
         ++lists;
     }
     EXPECT_EQ(lists, 3u) << text;  // Ask Toolbar, Per User Bar, the legacy tool
-    EXPECT_EQ(IsoLocalTime(1796628600), "2026-12-07T07:30:00");
-    EXPECT_EQ(IsoLocalTime(-1), "1969-12-31T23:59:59");
+    EXPECT_EQ(IsoTime(1796628600, 60), "2026-12-07T07:30:00+01:00");
+    EXPECT_EQ(IsoTime(-1, -330), "1969-12-31T23:59:59-05:30");
 }
 
 // Writes the sample document where json-schema-test.sh asks for it.
@@ -83,6 +85,21 @@ TEST(JsonReportSample, WritesTheSampleDocument) {
     }
     std::ofstream(out, std::ios::binary) << SampleReport();
     EXPECT_TRUE(std::ifstream(out).good());
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+TEST(JsonTime, NowIsTheLocalTimeWithItsOffsetFromUtc) {
+    testing::FakeMachine m;
+    m.clock.unixSeconds = 1796628600;  // 2026-12-07 07:30:00 UTC
+    m.clock.utcOffsetMinutes = -300;
+    EXPECT_EQ(IsoTimeNow(m.ctx), "2026-12-07T02:30:00-05:00");
+    m.clock.utcOffsetMinutes = 0;
+    EXPECT_EQ(IsoTimeNow(m.ctx), "2026-12-07T07:30:00+00:00");
 }
 
 }  // namespace
