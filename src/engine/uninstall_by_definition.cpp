@@ -81,14 +81,10 @@ std::vector<UninstallCandidate> FindUninstallCandidates(Context& ctx, const Unin
             continue;
         }
         UninstallCandidate candidate;
-        for (const std::string& line : whitelist) {
-            if (LineTermNames(line, Trim(name), Trim(publisher))) {
-                candidate.decision = UninstallDecision::kWhitelisted;
-                candidate.protectingLine = line;
-                break;
-            }
-        }
-        if (candidate.decision == UninstallDecision::kUninstall && IsWindowsUpdateName(name)) {
+        if (const std::string* line = ProtectingWhitelistLine(whitelist, name, publisher)) {
+            candidate.decision = UninstallDecision::kWhitelisted;
+            candidate.protectingLine = *line;
+        } else if (IsWindowsUpdateName(name)) {
             candidate.decision = UninstallDecision::kWindowsUpdate;
         }
         if (candidate.decision == UninstallDecision::kUninstall) {

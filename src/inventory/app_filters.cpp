@@ -17,16 +17,22 @@ bool LineTermNames(std::string_view line, std::string_view trimmedName,
            (ContainsNoCase(trimmedName, term) || ContainsNoCase(trimmedPublisher, term));
 }
 
-bool WhitelistProtects(const std::vector<std::string>& whitelist, std::string_view displayName,
-                       std::string_view publisher) {
+const std::string* ProtectingWhitelistLine(const std::vector<std::string>& whitelist,
+                                           std::string_view displayName,
+                                           std::string_view publisher) {
     const std::string_view name = TrimView(displayName);
     const std::string_view pub = TrimView(publisher);
     for (const std::string& line : whitelist) {
         if (LineTermNames(line, name, pub)) {
-            return true;
+            return &line;
         }
     }
-    return false;
+    return nullptr;
+}
+
+bool WhitelistProtects(const std::vector<std::string>& whitelist, std::string_view displayName,
+                       std::string_view publisher) {
+    return ProtectingWhitelistLine(whitelist, displayName, publisher) != nullptr;
 }
 
 }  // namespace kestrel

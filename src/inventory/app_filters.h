@@ -23,5 +23,9 @@ bool LineTermNames(std::string_view line, std::string_view trimmedName,
 // ignoring case. Lines whose term is blank protect nothing.
 bool WhitelistProtects(const std::vector<std::string>& whitelist, std::string_view displayName,
                        std::string_view publisher);
+// The first whitelist line that protects the application; null when none does.
+const std::string* ProtectingWhitelistLine(const std::vector<std::string>& whitelist,
+                                           std::string_view displayName,
+                                           std::string_view publisher);
 
 }  // namespace kestrel

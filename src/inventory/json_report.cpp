@@ -16,24 +16,14 @@
 namespace kestrel {
 namespace {
 
-// The whitelist line that protects the application, as the scan and the engine find it.
-std::string ProtectingLine(const std::vector<std::string>& whitelist, const AppRecordFields& f) {
-    const std::string name = Trim(f.displayName);
-    const std::string publisher = Trim(f.publisher);
-    for (const std::string& line : whitelist) {
-        if (LineTermNames(line, name, publisher)) {
-            return line;
-        }
-    }
-    return {};
-}
-
 void WriteApp(JsonWriter& json, const InstalledApp& app, const BlacklistTerms& terms,
               bool blacklistRead, const std::vector<std::string>& whitelist) {
     const AppRecordFields& f = app.fields;
     const std::optional<std::string> term = MatchingTerm(terms, f.displayName, f.publisher);
     const std::optional<std::string> hiding = HidingTerm(terms, f.displayName, f.publisher);
-    const std::string protectingLine = ProtectingLine(whitelist, f);
+    const std::string* protecting =
+        ProtectingWhitelistLine(whitelist, f.displayName, f.publisher);
+    const std::string protectingLine = protecting == nullptr ? std::string() : *protecting;
     const bool update = IsWindowsUpdateName(f.displayName);
     const bool component = !app.parentDisplayName.empty();
     // Where the window and the text report place it; hidden ones are in neither list.
