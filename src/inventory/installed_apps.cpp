@@ -75,10 +75,22 @@ bool ReadInstalledApps(Context& ctx, const UninstallRoot& root, std::vector<Inst
         // Read as text, an empty value looks missing: the engine asks the registry itself.
         app.innoSetup = !values[6].empty();
         app.installDate = std::move(values[7]);
+        app.fields.user = root.user;
         app.root = root;
         apps.push_back(std::move(app));
     }
     return true;
+}
+
+std::vector<InstalledApp> ReadEveryInstalledApp(Context& ctx) {
+    std::vector<InstalledApp> apps;
+    const std::vector<UninstallRoot> roots = UninstallRoots(ctx);
+    for (size_t i = 0; i < roots.size(); ++i) {
+        if (!ReadInstalledApps(ctx, roots[i], apps) && i == 0) {
+            ++i;
+        }
+    }
+    return apps;
 }
 
 }  // namespace kestrel

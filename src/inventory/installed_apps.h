@@ -47,7 +47,11 @@ struct InstalledApp {
 std::vector<UninstallRoot> UninstallRoots(Context& ctx);
 
 // Every non-empty subkey of the root, unfiltered, in listing order; false when the key cannot
-// be listed. Values are cut at their first NUL.
+// be listed. Values are cut at their first NUL; the fields carry the root's user.
 bool ReadInstalledApps(Context& ctx, const UninstallRoot& root, std::vector<InstalledApp>& apps);
+
+// The applications of every root of UninstallRoots, in order. When the machine's first key
+// cannot be listed its second is not read; each user's key stands on its own.
+std::vector<InstalledApp> ReadEveryInstalledApp(Context& ctx);
 
 }  // namespace kestrel

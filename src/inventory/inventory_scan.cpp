@@ -9,29 +9,6 @@
 #include "platform/text_file.h"
 
 namespace kestrel {
-namespace {
-
-// Adds the records of one Uninstall key; false when the key cannot be listed.
-bool ScanRoot(Context& ctx, const UninstallRoot& root, const std::vector<std::string>& whitelist,
-              std::vector<std::string>& records) {
-    std::vector<InstalledApp> apps;
-    if (!ReadInstalledApps(ctx, root, apps)) {
-        return false;
-    }
-    for (InstalledApp& app : apps) {
-        AppRecordFields& f = app.fields;
-        if (!app.parentDisplayName.empty() || f.displayName.empty() ||
-            IsWindowsUpdateName(f.displayName) ||
-            WhitelistProtects(whitelist, f.displayName, f.publisher)) {
-            continue;
-        }
-        f.user = root.user;
-        records.push_back(MakeAppRecord(f));
-    }
-    return true;
-}
-
-}  // namespace
 
 std::vector<std::string> ReadListLines(Context& ctx, const std::string& file) {
     std::vector<std::string> lines;
@@ -41,15 +18,19 @@ std::vector<std::string> ReadListLines(Context& ctx, const std::string& file) {
     return lines;
 }
 
+bool ShownInLists(const InstalledApp& app, const std::vector<std::string>& whitelist) {
+    const AppRecordFields& f = app.fields;
+    return app.parentDisplayName.empty() && !f.displayName.empty() &&
+           !IsWindowsUpdateName(f.displayName) &&
+           !WhitelistProtects(whitelist, f.displayName, f.publisher);
+}
+
 std::vector<std::string> ScanInstalledApps(Context& ctx,
                                            const std::vector<std::string>& whitelist) {
     std::vector<std::string> records;
-    const std::vector<UninstallRoot> roots = UninstallRoots(ctx);
-    for (size_t i = 0; i < roots.size(); ++i) {
-        // When the machine's first key cannot be listed its second is not read either; each
-        // user's key stands on its own.
-        if (!ScanRoot(ctx, roots[i], whitelist, records) && i == 0) {
-            ++i;
+    for (const InstalledApp& app : ReadEveryInstalledApp(ctx)) {
+        if (ShownInLists(app, whitelist)) {
+            records.push_back(MakeAppRecord(app.fields));
         }
     }
     return records;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "inventory/app_list.h"
+#include "inventory/installed_apps.h"
 
 namespace kestrel {
 
@@ -22,6 +23,10 @@ inline constexpr const char* kUninstallKey32 =
 // (ParentDisplayName), nor nameless, nor a Windows update, nor protected by the whitelist,
 // unsorted. When the machine's first key cannot be listed its second is not read.
 std::vector<std::string> ScanInstalledApps(Context& ctx, const std::vector<std::string>& whitelist);
+
+// The scan's filters: an application the lists may show is no component (ParentDisplayName),
+// has a display name, is no Windows update and is not protected by the whitelist.
+bool ShownInLists(const InstalledApp& app, const std::vector<std::string>& whitelist);
 
 // The lines of a list file when it exists; none otherwise.
 std::vector<std::string> ReadListLines(Context& ctx, const std::string& file);

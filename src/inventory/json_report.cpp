@@ -25,10 +25,9 @@ void WriteApp(JsonWriter& json, const InstalledApp& app, const BlacklistTerms& t
         ProtectingWhitelistLine(whitelist, f.displayName, f.publisher);
     const std::string protectingLine = protecting == nullptr ? std::string() : *protecting;
     const bool update = IsWindowsUpdateName(f.displayName);
-    const bool component = !app.parentDisplayName.empty();
-    // Where the window and the text report place it; hidden ones are in neither list.
+    // Where the window and the text report place it (PlaceApps); hidden ones are in neither.
     const char* list = nullptr;
-    if (!component && !update && protectingLine.empty() && !(blacklistRead && hiding)) {
+    if (ShownInLists(app, whitelist) && !(blacklistRead && hiding)) {
         list = blacklistRead && term ? "Matching Blacklist" : "Not in Defs";
     }
     json.BeginObject();
@@ -128,16 +127,8 @@ void WriteJsonReport(Context& ctx) {
     while (header.windows.find("  ") != std::string::npos) {
         header.windows = ReplaceAll(header.windows, "  ", " ");
     }
-    std::vector<InstalledApp> apps;
-    const std::vector<UninstallRoot> roots = UninstallRoots(ctx);
-    for (size_t i = 0; i < roots.size(); ++i) {
-        // As the scan: without the machine's first key its second is not read.
-        if (!ReadInstalledApps(ctx, roots[i], apps) && i == 0) {
-            ++i;
-        }
-    }
     const std::string text =
-        JsonReportText(header, apps, ReadListLines(ctx, ctx.definitions.blacklist),
+        JsonReportText(header, ReadEveryInstalledApp(ctx), ReadListLines(ctx, ctx.definitions.blacklist),
                        ReadListLines(ctx, ctx.definitions.whitelist));
     // The text is UTF-8 already and is written as it stands; the file ends with CR LF.
     (void)SaveTextToFile(ctx, AppPath(ctx) + kJsonReportFileName, text.substr(0, text.size() - 1),

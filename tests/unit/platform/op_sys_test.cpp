@@ -133,6 +133,7 @@ TEST_F(OpSys, EditionsBeforeVistaComeFromProdspec) {
         {"Windows XP Media Center Edition", false, " Media Center "},
         {"Windows XP Tablet PC Edition", false, ""}};
     for (const auto& [product, ehtray, edition] : cases) {
+        // The section name is the one Windows XP's setup writes into prodspec.ini.
         m.files.AddFile(prodspec, std::string("[Product Specification]\r\nProduct=") + product);
         if (ehtray) {
             m.files.AddFile("C:\\Windows\\ehome\\ehtray.exe");
