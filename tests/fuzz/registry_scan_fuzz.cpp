@@ -1,8 +1,9 @@
 // Any data in the Uninstall subkeys of both registry views, of any type (texts with or without
 // their NUL, expandable and multi-texts, numbers, binary data): the installed-applications scan
-// gives no more records than there are subkeys, each one named, free of NULs and no longer
-// than the data it came from; it closes every key it opens; and the report written from it
-// names every listed application.
+// gives no more records than there are subkeys, each one named (a name that itself begins with
+// "|" leaves the record's first field empty), free of NULs and no longer than the data it came
+// from; it closes every key it opens; and the report written from it names every listed
+// application.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -96,7 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const std::string& record : records) {
         Require(record.size() <= 3 + longestName + dataBytes);
         Require(record.find('\0') == std::string::npos);
-        Require(!kestrel::SplitAppRecord(record).displayName.empty());
+        // Only a display name that itself begins with "|" splits into an empty first field.
+        Require(!kestrel::SplitAppRecord(record).displayName.empty() || record[0] == '|');
     }
     Require(m.registry.OpenHandleCount() == 0);
 
